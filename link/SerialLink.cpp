@@ -1,0 +1,73 @@
+#include "link/SerialLink.h"
+
+#include "link/Log.h"
+#include "link/PortRegistry.h"
+
+namespace vtl {
+
+std::unique_ptr<Transport> SerialLink::openTransportFor_(const QString& portName) {
+    return openTransportFor(portName);
+}
+
+SerialLink::SerialLink(ConnectionState& state, Clock& clock, UserInterface& ui,
+                       TransportFactory factory)
+    : state_(state), clock_(clock), ui_(ui), factory_(std::move(factory)) {}
+
+bool SerialLink::ProbePort(int index) { return probeComPort(index); }
+
+bool SerialLink::OpenPort() {
+    ClosePort();
+    openError_.clear();
+    transport_ = factory_ ? factory_(state_.PortName) : nullptr;
+    if (!transport_) return false;
+    const std::int32_t rate = effectiveBaudRate(state_);
+    if (!transport_->open(rate)) {
+        openError_ = transport_->errorText();
+        qCInfo(lcLink) << "open" << state_.PortName << "failed:" << openError_;
+        return false;
+    }
+    if (!transport_->setQueueSizes(QueueSize, QueueSize))
+        ui_.message(QStringLiteral("COM Port Buffer Sizes Could Not Be Set."),
+                    QStringLiteral("Message"), MessageButtons::Ok, MessageIcon::None);
+    qCDebug(lcLink) << "opened" << state_.PortName << "at" << rate;
+    return true;
+}
+
+void SerialLink::ClosePort() {
+    if (transport_) transport_->close();
+}
+
+bool SerialLink::WriteByte(std::uint8_t byte) {
+    if (state_.LinkMode != LinkModeSubLan && state_.AddDelay) clock_.sleepMs(1);
+    if (!transport_ || !transport_->isOpen()) return false;
+    qCDebug(lcLinkBytes, "%lld tx %02X", (long long)clock_.nowUs(), byte);
+    return transport_->writeByte(byte);
+}
+
+std::uint8_t SerialLink::ReadByte() {
+    std::optional<std::uint8_t> byte;
+    if (transport_ && transport_->isOpen()) byte = transport_->readByte(ReadTimeoutMs);
+    ReadTimedOut = !byte.has_value();
+    if (byte) qCDebug(lcLinkBytes, "%lld rx %02X", (long long)clock_.nowUs(), *byte);
+    return byte.value_or(0);
+}
+
+void SerialLink::PurgePort() {
+    if (!transport_ || !transport_->isOpen()) return;
+    // Drain before discarding: on a pseudo-terminal discarding output would also lose bytes already
+    // written, which a real port would have sent.
+    const bool drained = transport_->drain();
+    transport_->discardInput();
+    if (!drained)
+        while (transport_->readByte(0)) {
+        }
+}
+
+void SerialLink::SetTransmitLine(bool on) {
+    if (state_.UsbMode) return;
+    if (transport_ && transport_->isOpen()) transport_->setDtr(on);
+}
+
+bool SerialLink::FlushPort() { return transport_ && transport_->drain(); }
+
+} // namespace vtl

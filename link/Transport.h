@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace vtl {
+
+// A byte pipe to a controller: a serial port, a serial device server over TCP, or an in-memory
+// line to a simulated controller. The line is always 8 data bits, no parity, one stop bit, with
+// RTS high; only the rate varies.
+class Transport {
+public:
+    virtual ~Transport() = default;
+
+    // Opens the line, closing it first if it is open. DTR starts low.
+    virtual bool open(std::int32_t baudRate) = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    // Asks for input and output queues of these sizes; false when the system refuses.
+    virtual bool setQueueSizes(int input, int output) = 0;
+    virtual bool writeByte(std::uint8_t byte) = 0;
+    // One byte, or nothing once timeoutMs has passed without one.
+    virtual std::optional<std::uint8_t> readByte(int timeoutMs) = 0;
+    // Waits until every byte written has left; false when the system cannot tell.
+    virtual bool drain() = 0;
+    virtual void discardInput() = 0;
+    virtual void setDtr(bool on) = 0;
+    // The system's own words for the last failure, empty when it had none.
+    virtual QString errorText() const = 0;
+};
+
+using TransportFactory = std::function<std::unique_ptr<Transport>(const QString& portName)>;
+
+} // namespace vtl

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+namespace vtl {
+
+enum class MessageButtons { Ok, OkCancel, YesNo, RetryCancel, AbortRetryIgnore };
+enum class MessageIcon { None, Stop, Question, Exclamation, Information };
+enum class MessageAnswer { Ok, Cancel, Yes, No, Retry, Abort, Ignore };
+
+// Everything the protocol code shows or asks. The desktop program answers with real message boxes,
+// the command line with its flags, tests with a scripted double.
+class UserInterface {
+public:
+    virtual ~UserInterface() = default;
+
+    virtual MessageAnswer message(const QString& text, const QString& caption,
+                                  MessageButtons buttons = MessageButtons::Ok,
+                                  MessageIcon icon = MessageIcon::None) = 0;
+    // The connection window's title, which doubles as the progress display while connecting.
+    virtual void setTitle(const QString& title) = 0;
+    virtual void setWaitCursor(bool on) = 0;
+    // The status line of the window in front; shown at once (the window is repainted).
+    virtual void setStatus(const QString& text) = 0;
+};
+
+// Shows nothing and takes the safe answer: for code that runs where nobody can be asked.
+class SilentUserInterface final : public UserInterface {
+public:
+    MessageAnswer message(const QString&, const QString&, MessageButtons buttons,
+                          MessageIcon) override;
+    void setTitle(const QString&) override {}
+    void setWaitCursor(bool) override {}
+    void setStatus(const QString&) override {}
+};
+
+// The answer that cannot do harm: No, Cancel, Abort, or OK where OK is all there is.
+MessageAnswer safeAnswer(MessageButtons buttons);
+
+QString toString(MessageButtons buttons);
+QString toString(MessageIcon icon);
+QString toString(MessageAnswer answer);
+
+} // namespace vtl

@@ -1,0 +1,71 @@
+#include "tests/support/Pty.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <array>
+
+namespace vtl::test {
+
+Pty::Pty() {
+    std::array<char, 256> name{};
+    if (::openpty(&master_, &slave_, name.data(), nullptr, nullptr) != 0) {
+        master_ = slave_ = -1;
+        return;
+    }
+    termios raw{};
+    ::tcgetattr(slave_, &raw);
+    ::cfmakeraw(&raw);
+    ::tcsetattr(slave_, TCSANOW, &raw);
+    ::tcgetattr(master_, &raw);
+    ::cfmakeraw(&raw);
+    ::tcsetattr(master_, TCSANOW, &raw);
+    slavePath_ = QString::fromLocal8Bit(name.data());
+}
+
+Pty::~Pty() {
+    if (master_ >= 0) ::close(master_);
+    if (slave_ >= 0) ::close(slave_);
+}
+
+void Pty::write(const std::vector<std::uint8_t>& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const auto n = ::write(master_, bytes.data() + done, bytes.size() - done);
+        if (n <= 0) return;
+        done += std::size_t(n);
+    }
+}
+
+std::vector<std::uint8_t> Pty::readAvailable(int timeoutMs) {
+    std::vector<std::uint8_t> bytes;
+    pollfd fd{master_, POLLIN, 0};
+    while (::poll(&fd, 1, timeoutMs) > 0 && (fd.revents & POLLIN)) {
+        std::array<std::uint8_t, 512> chunk{};
+        const auto n = ::read(master_, chunk.data(), chunk.size());
+        if (n <= 0) break;
+        bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + n);
+    }
+    return bytes;
+}
+
+int Pty::slaveBaudRate() const {
+    termios settings{};
+    if (::tcgetattr(master_, &settings) != 0) return -1;
+    switch (::cfgetospeed(&settings)) {
+    case B1200: return 1200;
+    case B2400: return 2400;
+    case B4800: return 4800;
+    case B9600: return 9600;
+    case B19200: return 19200;
+    case B38400: return 38400;
+    case B57600: return 57600;
+    case B115200: return 115200;
+    default: return 0;
+    }
+}
+
+} // namespace vtl::test

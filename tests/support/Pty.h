@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace vtl::test {
+
+// A raw pseudo-terminal pair: the program under test opens slavePath() as its serial port while
+// the test plays the far end on the master side.
+class Pty {
+public:
+    Pty();
+    ~Pty();
+    Pty(const Pty&) = delete;
+    Pty& operator=(const Pty&) = delete;
+
+    bool ok() const { return master_ >= 0; }
+    QString slavePath() const { return slavePath_; }
+    int masterFd() const { return master_; }
+
+    void write(const std::vector<std::uint8_t>& bytes);
+    // Bytes that arrive within timeoutMs of each other, until none arrives for that long.
+    std::vector<std::uint8_t> readAvailable(int timeoutMs = 50);
+    // The rate the program set on its side of the line.
+    int slaveBaudRate() const;
+
+private:
+    int master_ = -1;
+    int slave_ = -1;
+    QString slavePath_;
+};
+
+} // namespace vtl::test

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "link/UserInterface.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+
+namespace vtl::test {
+
+// A user-interface double: records every call and answers questions from a script. A question with
+// no scripted answer gets the safe answer (No, Cancel, Abort).
+class ScriptedUserInterface final : public UserInterface {
+public:
+    struct Message {
+        QString text;
+        QString caption;
+        MessageButtons buttons;
+        MessageIcon icon;
+        MessageAnswer answer;
+        // "[Caption] Text" for compact assertions.
+        QString brief() const { return QStringLiteral("[%1] %2").arg(caption, text); }
+    };
+
+    MessageAnswer message(const QString& text, const QString& caption, MessageButtons buttons,
+                          MessageIcon icon) override;
+    void setTitle(const QString& title) override { titles.append(title); }
+    void setWaitCursor(bool on) override {
+        waitCursor = on;
+        ++cursorChanges;
+    }
+    void setStatus(const QString& text) override { statuses.append(text); }
+
+    // Answers for the next questions, in order.
+    void answer(MessageAnswer a) { answers.push_back(a); }
+
+    QStringList briefs() const;
+
+    QList<Message> messages;
+    QStringList titles;
+    QStringList statuses;
+    std::deque<MessageAnswer> answers;
+    bool waitCursor = false;
+    int cursorChanges = 0;
+};
+
+} // namespace vtl::test
