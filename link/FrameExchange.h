@@ -1,0 +1,35 @@
+#pragma once
+
+#include "link/SerialLink.h"
+#include "link/TransferBuffers.h"
+
+#include <cstdint>
+
+namespace vtl {
+
+// The one request/response exchange with a controller, in Sub LAN or LAN framing as LinkMode says,
+// and the two Sub LAN bus handshakes.
+class FrameExchange {
+public:
+    FrameExchange(SerialLink& link, TransferBuffers& buffers);
+
+    // Sends one request (and TransferBuffer's first TransferLength bytes) and waits for the write
+    // acknowledgement or the reply. A command of 100 or more writes the record that command - 100
+    // reads. Returns false on failure; only a port that will not open is reported ("COM Port Error").
+    bool PanelTransaction(std::uint8_t panel, std::uint8_t network, std::uint8_t command,
+                          std::uint8_t point, std::uint8_t table);
+    // Sub LAN: waits for the poll to station 0 and answers it; leaves ReadTimedOut set if it gave up.
+    void WaitForPoll();
+    // Sub LAN: hands the bus back.
+    void ReleaseBus();
+
+    SerialLink& link() const { return link_; }
+    TransferBuffers& buffers() const { return buffers_; }
+    ConnectionState& state() const { return link_.state(); }
+
+private:
+    SerialLink& link_;
+    TransferBuffers& buffers_;
+};
+
+} // namespace vtl
