@@ -21,7 +21,7 @@ struct ConnectionState {
     std::uint8_t LinkMode = 0;
     std::uint8_t PollPending = 0;
     std::uint8_t ReleasePending = 0;
-    std::uint32_t PanelAddress = 0; // a byte value
+    std::uint32_t PanelAddress = 0;  // a byte value
     std::uint32_t PanelTypeCode = 0; // a 16-bit value
     std::uint8_t IsLanController = 0;
     std::uint8_t IsBrinlet = 0;

@@ -19,11 +19,14 @@ void PortRegistry::add(const PortEntry& entry, TransportFactory factory) {
     ports_.append({entry, std::move(factory)});
 }
 
-void PortRegistry::clear() { ports_.clear(); }
+void PortRegistry::clear() {
+    ports_.clear();
+}
 
 QList<PortEntry> PortRegistry::entries() const {
     QList<PortEntry> list;
-    for (const auto& port : ports_) list.append(port.first);
+    for (const auto& port : ports_)
+        list.append(port.first);
     return list;
 }
 

@@ -13,7 +13,9 @@ SerialLink::SerialLink(ConnectionState& state, Clock& clock, UserInterface& ui,
                        TransportFactory factory)
     : state_(state), clock_(clock), ui_(ui), factory_(std::move(factory)) {}
 
-bool SerialLink::ProbePort(int index) { return probeComPort(index); }
+bool SerialLink::ProbePort(int index) {
+    return probeComPort(index);
+}
 
 bool SerialLink::OpenPort() {
     ClosePort();
@@ -68,6 +70,8 @@ void SerialLink::SetTransmitLine(bool on) {
     if (transport_ && transport_->isOpen()) transport_->setDtr(on);
 }
 
-bool SerialLink::FlushPort() { return transport_ && transport_->drain(); }
+bool SerialLink::FlushPort() {
+    return transport_ && transport_->drain();
+}
 
 } // namespace vtl

@@ -14,7 +14,8 @@ namespace vtl {
 // ConnectionState, so a new rate takes effect at the next exchange.
 class SerialLink {
 public:
-    // A one-byte read on a silent line returns after this long; the unit of patience of the protocol.
+    // A one-byte read on a silent line returns after this long; the unit of patience of the
+    // protocol.
     static constexpr int ReadTimeoutMs = 110;
     static constexpr int QueueSize = 4096;
 

@@ -11,7 +11,9 @@
 
 namespace vtl {
 
-SerialPortTransport::SerialPortTransport(QString portName) { port_.setPortName(portName); }
+SerialPortTransport::SerialPortTransport(QString portName) {
+    port_.setPortName(portName);
+}
 
 bool SerialPortTransport::open(std::int32_t baudRate) {
     close();
@@ -109,12 +111,13 @@ QString describeOpenFailure(const QString& portName, QSerialPort::SerialPortErro
     case QSerialPort::PermissionError: {
 #ifdef Q_OS_UNIX
         struct stat info {};
-        QString path = portName.startsWith(QLatin1Char('/')) ? portName
-                                                             : QStringLiteral("/dev/") + portName;
-        if (::stat(path.toLocal8Bit().constData(), &info) == 0 && ::access(path.toLocal8Bit().constData(), R_OK | W_OK) != 0) {
+        QString path =
+            portName.startsWith(QLatin1Char('/')) ? portName : QStringLiteral("/dev/") + portName;
+        if (::stat(path.toLocal8Bit().constData(), &info) == 0 &&
+            ::access(path.toLocal8Bit().constData(), R_OK | W_OK) != 0) {
             const group* owner = ::getgrgid(info.st_gid);
-            const QString groupName = owner ? QString::fromLocal8Bit(owner->gr_name)
-                                            : QString::number(info.st_gid);
+            const QString groupName =
+                owner ? QString::fromLocal8Bit(owner->gr_name) : QString::number(info.st_gid);
             return QStringLiteral("No permission to open %1: the user must be in the group "
                                   "\"%2\" that owns the device.")
                 .arg(portName, groupName);

@@ -36,7 +36,9 @@ void TcpTransport::close() {
     socket_.abort();
 }
 
-bool TcpTransport::isOpen() const { return socket_.state() == QAbstractSocket::ConnectedState; }
+bool TcpTransport::isOpen() const {
+    return socket_.state() == QAbstractSocket::ConnectedState;
+}
 
 bool TcpTransport::writeByte(std::uint8_t byte) {
     if (!isOpen()) return false;
@@ -49,7 +51,8 @@ bool TcpTransport::writeByte(std::uint8_t byte) {
 std::optional<std::uint8_t> TcpTransport::readByte(int timeoutMs) {
     if (!isOpen() && socket_.bytesAvailable() == 0) return std::nullopt;
     if (socket_.bytesAvailable() == 0 && !socket_.waitForReadyRead(timeoutMs)) {
-        if (socket_.error() == QAbstractSocket::RemoteHostClosedError) error_ = socket_.errorString();
+        if (socket_.error() == QAbstractSocket::RemoteHostClosedError)
+            error_ = socket_.errorString();
         return std::nullopt;
     }
     char c = 0;

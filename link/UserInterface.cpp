@@ -24,35 +24,52 @@ MessageAnswer safeAnswer(MessageButtons buttons) {
 
 QString toString(MessageButtons buttons) {
     switch (buttons) {
-    case MessageButtons::Ok: return QStringLiteral("OK");
-    case MessageButtons::OkCancel: return QStringLiteral("OK/Cancel");
-    case MessageButtons::YesNo: return QStringLiteral("Yes/No");
-    case MessageButtons::RetryCancel: return QStringLiteral("Retry/Cancel");
-    case MessageButtons::AbortRetryIgnore: return QStringLiteral("Abort/Retry/Ignore");
+    case MessageButtons::Ok:
+        return QStringLiteral("OK");
+    case MessageButtons::OkCancel:
+        return QStringLiteral("OK/Cancel");
+    case MessageButtons::YesNo:
+        return QStringLiteral("Yes/No");
+    case MessageButtons::RetryCancel:
+        return QStringLiteral("Retry/Cancel");
+    case MessageButtons::AbortRetryIgnore:
+        return QStringLiteral("Abort/Retry/Ignore");
     }
     return {};
 }
 
 QString toString(MessageIcon icon) {
     switch (icon) {
-    case MessageIcon::None: return QStringLiteral("none");
-    case MessageIcon::Stop: return QStringLiteral("stop");
-    case MessageIcon::Question: return QStringLiteral("question");
-    case MessageIcon::Exclamation: return QStringLiteral("exclamation");
-    case MessageIcon::Information: return QStringLiteral("information");
+    case MessageIcon::None:
+        return QStringLiteral("none");
+    case MessageIcon::Stop:
+        return QStringLiteral("stop");
+    case MessageIcon::Question:
+        return QStringLiteral("question");
+    case MessageIcon::Exclamation:
+        return QStringLiteral("exclamation");
+    case MessageIcon::Information:
+        return QStringLiteral("information");
     }
     return {};
 }
 
 QString toString(MessageAnswer answer) {
     switch (answer) {
-    case MessageAnswer::Ok: return QStringLiteral("OK");
-    case MessageAnswer::Cancel: return QStringLiteral("Cancel");
-    case MessageAnswer::Yes: return QStringLiteral("Yes");
-    case MessageAnswer::No: return QStringLiteral("No");
-    case MessageAnswer::Retry: return QStringLiteral("Retry");
-    case MessageAnswer::Abort: return QStringLiteral("Abort");
-    case MessageAnswer::Ignore: return QStringLiteral("Ignore");
+    case MessageAnswer::Ok:
+        return QStringLiteral("OK");
+    case MessageAnswer::Cancel:
+        return QStringLiteral("Cancel");
+    case MessageAnswer::Yes:
+        return QStringLiteral("Yes");
+    case MessageAnswer::No:
+        return QStringLiteral("No");
+    case MessageAnswer::Retry:
+        return QStringLiteral("Retry");
+    case MessageAnswer::Abort:
+        return QStringLiteral("Abort");
+    case MessageAnswer::Ignore:
+        return QStringLiteral("Ignore");
     }
     return {};
 }

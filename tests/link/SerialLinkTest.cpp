@@ -1,5 +1,5 @@
-#include "link/PipeTransport.h"
 #include "link/SerialLink.h"
+#include "link/PipeTransport.h"
 #include "link/SerialPortTransport.h"
 #include "link/TcpTransport.h"
 #include "tests/support/Pty.h"
@@ -21,7 +21,9 @@ struct ListeningPeer : LinePeer {
 
     void lineOpened(std::int32_t baudRate) override { rate = baudRate; }
     void dtrChanged(bool on) override { dtr.push_back(on); }
-    void receive(std::uint8_t byte, std::int64_t nowUs) override { heard.emplace_back(byte, nowUs); }
+    void receive(std::uint8_t byte, std::int64_t nowUs) override {
+        heard.emplace_back(byte, nowUs);
+    }
     void advance(std::int64_t) override {}
     std::optional<std::uint8_t> transmit() override {
         if (toSend.empty()) return std::nullopt;
@@ -59,8 +61,8 @@ TEST_F(PipeFixture, MarkerFrameOverridesTheRateAtEveryOpen) {
         std::int8_t marker;
         std::int32_t expected;
     };
-    for (const Case c : {Case{60, 9600}, Case{59, 19200}, Case{127, 9600}, Case{-128, 19200},
-                         Case{-1, 19200}}) {
+    for (const Case c :
+         {Case{60, 9600}, Case{59, 19200}, Case{127, 9600}, Case{-128, 19200}, Case{-1, 19200}}) {
         state.MarkerSeen = 1;
         state.MarkerValue = c.marker;
         ASSERT_TRUE(link.OpenPort());
@@ -76,18 +78,21 @@ TEST_F(PipeFixture, AddDelayPacesBytesOnlyInLanFraming) {
     state.LinkMode = LinkModeLan;
     ASSERT_TRUE(link.OpenPort());
     const auto start = clock.nowUs();
-    for (char c : std::string("AAAAA12345")) link.WriteByte(std::uint8_t(c));
+    for (char c : std::string("AAAAA12345"))
+        link.WriteByte(std::uint8_t(c));
     EXPECT_GE(clock.nowUs() - start, 10'000);
 
     state.LinkMode = LinkModeSubLan;
     const auto subStart = clock.nowUs();
-    for (int i = 0; i < 10; ++i) link.WriteByte(0x45);
+    for (int i = 0; i < 10; ++i)
+        link.WriteByte(0x45);
     EXPECT_EQ(clock.nowUs(), subStart);
 
     state.LinkMode = LinkModeLan;
     state.AddDelay = 0;
     const auto plainStart = clock.nowUs();
-    for (int i = 0; i < 10; ++i) link.WriteByte(0x41);
+    for (int i = 0; i < 10; ++i)
+        link.WriteByte(0x41);
     EXPECT_EQ(clock.nowUs(), plainStart);
     EXPECT_EQ(peer.heard.size(), 30u);
 }
@@ -131,7 +136,8 @@ TEST_F(PipeFixture, RefusedQueueSizesAreReportedAndTheOpenGoesOn) {
     refuseQueues = true;
     EXPECT_TRUE(link.OpenPort());
     ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.messages[0].brief(), QStringLiteral("[Message] COM Port Buffer Sizes Could Not Be Set."));
+    EXPECT_EQ(ui.messages[0].brief(),
+              QStringLiteral("[Message] COM Port Buffer Sizes Could Not Be Set."));
     EXPECT_EQ(ui.messages[0].buttons, MessageButtons::Ok);
     EXPECT_TRUE(link.WriteByte(1));
 }
@@ -182,7 +188,8 @@ TEST_F(PtyFixture, SilentReadReturnsZeroAfterAbout110Ms) {
 
 TEST_F(PtyFixture, BytesCrossBothWaysAndPurgeKeepsWhatWasWritten) {
     ASSERT_TRUE(link.OpenPort());
-    for (std::uint8_t b : {0x41, 0x31, 0x00, 0xFF}) link.WriteByte(b);
+    for (std::uint8_t b : {0x41, 0x31, 0x00, 0xFF})
+        link.WriteByte(b);
     link.PurgePort();
     EXPECT_EQ(pty.readAvailable(), (std::vector<std::uint8_t>{0x41, 0x31, 0x00, 0xFF}));
     pty.write({0x06, 0x01});

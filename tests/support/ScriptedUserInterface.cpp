@@ -15,7 +15,8 @@ MessageAnswer ScriptedUserInterface::message(const QString& text, const QString&
 
 QStringList ScriptedUserInterface::briefs() const {
     QStringList list;
-    for (const auto& m : messages) list.append(m.brief());
+    for (const auto& m : messages)
+        list.append(m.brief());
     return list;
 }
 

@@ -1,0 +1,36 @@
+#include "cli/Commands.h"
+
+#include "link/PortRegistry.h"
+
+#include <QCommandLineParser>
+
+namespace vtl::cli {
+
+int runPorts(CommandContext& ctx) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Lists the ports the connection window offers."));
+    parser.addHelpOption();
+    if (!parser.parse(ctx.args) || !parser.positionalArguments().isEmpty()) {
+        ctx.err << "vtl-cli ports: "
+                << (parser.errorText().isEmpty() ? QStringLiteral("takes no arguments")
+                                                 : parser.errorText())
+                << Qt::endl;
+        return ExitUsage;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        ctx.out << parser.helpText();
+        return ExitDone;
+    }
+    for (const PortEntry& port : listPorts()) {
+        ctx.out << port.name;
+        QStringList about;
+        if (!port.description.isEmpty()) about << port.description;
+        if (!port.manufacturer.isEmpty()) about << port.manufacturer;
+        if (!about.isEmpty()) ctx.out << '\t' << about.join(QStringLiteral(", "));
+        ctx.out << Qt::endl;
+    }
+    return ExitDone;
+}
+
+} // namespace vtl::cli

@@ -1,0 +1,53 @@
+#include "cli/TerminalUserInterface.h"
+
+#include <QRegularExpression>
+
+namespace vtl::cli {
+
+TerminalUserInterface::TerminalUserInterface(QTextStream& err, int retries)
+    : err_(err), retries_(retries) {}
+
+QString TerminalUserInterface::oneLine(const QString& caption, const QString& text) {
+    static const QRegularExpression breaks(QStringLiteral("\\s*\\n+\\s*"));
+    return QStringLiteral("[%1] %2").arg(caption,
+                                         QString(text).replace(breaks, QStringLiteral(" ")));
+}
+
+MessageAnswer TerminalUserInterface::message(const QString& text, const QString& caption,
+                                             MessageButtons buttons, MessageIcon) {
+    const MessageAnswer answer = decide(text, buttons);
+    err_ << oneLine(caption, text);
+    if (buttons != MessageButtons::Ok) err_ << " -> " << toString(answer);
+    err_ << Qt::endl;
+    return answer;
+}
+
+MessageAnswer TerminalUserInterface::decide(const QString& text, MessageButtons buttons) {
+    if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
+    if (auto preset = presets_.constFind(text); preset != presets_.constEnd()) return *preset;
+    if (buttons == MessageButtons::RetryCancel || buttons == MessageButtons::AbortRetryIgnore) {
+        if (text != lastRetried_) {
+            lastRetried_ = text;
+            retriesUsed_ = 0;
+        }
+        if (retriesUsed_ < retries_) {
+            ++retriesUsed_;
+            return MessageAnswer::Retry;
+        }
+        retriesUsed_ = 0;
+    }
+    return safeAnswer(buttons);
+}
+
+void TerminalUserInterface::setTitle(const QString& title) {
+    // The bare window names are not progress.
+    if (!showProgress_ || title == QLatin1String("VTL") || title == QLatin1String("Vantrel"))
+        return;
+    err_ << title << Qt::endl;
+}
+
+void TerminalUserInterface::setStatus(const QString& text) {
+    if (showProgress_ && !text.isEmpty()) err_ << text << Qt::endl;
+}
+
+} // namespace vtl::cli

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "link/UserInterface.h"
+
+#include <QHash>
+#include <QTextStream>
+
+namespace vtl::cli {
+
+// The command line's answer to what the protocol code shows or asks: every message goes to
+// standard error as "[Caption] Text" on one line; questions are answered from the flags given,
+// otherwise with the safe answer, after retrying a Retry question a limited number of times.
+class TerminalUserInterface final : public UserInterface {
+public:
+    TerminalUserInterface(QTextStream& err, int retries);
+
+    // The answer to give whenever this exact question text is asked.
+    void presetAnswer(const QString& text, MessageAnswer answer) { presets_.insert(text, answer); }
+    void setShowProgress(bool on) { showProgress_ = on; }
+
+    MessageAnswer message(const QString& text, const QString& caption, MessageButtons buttons,
+                          MessageIcon icon) override;
+    void setTitle(const QString& title) override;
+    void setWaitCursor(bool) override {}
+    void setStatus(const QString& text) override;
+
+    // "[Caption] Text" with the line breaks of a message box folded into blanks.
+    static QString oneLine(const QString& caption, const QString& text);
+
+private:
+    MessageAnswer decide(const QString& text, MessageButtons buttons);
+
+    QTextStream& err_;
+    int retries_;
+    bool showProgress_ = true;
+    QHash<QString, MessageAnswer> presets_;
+    QString lastRetried_;
+    int retriesUsed_ = 0;
+};
+
+} // namespace vtl::cli

@@ -1,0 +1,42 @@
+// vtl-cli: the headless front end. Messages of the protocol go to standard error as
+// "[Caption] Text"; results go to standard output as "key: value" lines.
+#include "cli/Commands.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace {
+
+const char* const Usage = R"(Usage: vtl-cli COMMAND [OPTIONS]
+
+Commands:
+  ports      list the ports the connection window offers
+  identify   connect to a controller and say what it is
+
+Run "vtl-cli COMMAND --help" for the options of a command.
+Exit status: 0 done, 1 failed or refused, 2 usage error.
+)";
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("QTZ"));
+    QCoreApplication::setApplicationName(QStringLiteral("VTL"));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+    if (args.isEmpty() || args.first() == QLatin1String("--help") ||
+        args.first() == QLatin1String("-h")) {
+        (args.isEmpty() ? err : out) << Usage;
+        return args.isEmpty() ? vtl::cli::ExitUsage : vtl::cli::ExitDone;
+    }
+    vtl::cli::CommandContext ctx{args, out, err};
+    const QString command = args.first();
+    if (command == QLatin1String("ports")) return vtl::cli::runPorts(ctx);
+    err << "vtl-cli: unknown command \"" << command << "\"\n" << Usage;
+    return vtl::cli::ExitUsage;
+}

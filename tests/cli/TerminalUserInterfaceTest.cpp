@@ -1,0 +1,61 @@
+#include "cli/TerminalUserInterface.h"
+
+#include <gtest/gtest.h>
+
+namespace vtl::cli {
+namespace {
+
+struct TerminalFixture : ::testing::Test {
+    QString text;
+    QTextStream err{&text};
+    TerminalUserInterface ui{err, 2};
+};
+
+TEST_F(TerminalFixture, MessagesAreOneLineWithTheirCaption) {
+    EXPECT_EQ(ui.message(QStringLiteral("This Will Completely Clear The Controller.\n\nProceed?"),
+                         QStringLiteral("WARNING!"), MessageButtons::OkCancel,
+                         MessageIcon::Question),
+              MessageAnswer::Cancel);
+    ui.message(QStringLiteral("Communication Error"), QStringLiteral("Error "), MessageButtons::Ok,
+               MessageIcon::None);
+    EXPECT_EQ(text, QStringLiteral(
+                        "[WARNING!] This Will Completely Clear The Controller. Proceed? -> Cancel\n"
+                        "[Error ] Communication Error\n"));
+}
+
+TEST_F(TerminalFixture, RetryQuestionsAreRetriedThenGivenUp) {
+    const QString problem = QStringLiteral("Problem Retrieving Panel Information.");
+    const auto ask = [&] {
+        return ui.message(problem, QStringLiteral("VTL"), MessageButtons::RetryCancel,
+                          MessageIcon::Exclamation);
+    };
+    EXPECT_EQ(ask(), MessageAnswer::Retry);
+    EXPECT_EQ(ask(), MessageAnswer::Retry);
+    EXPECT_EQ(ask(), MessageAnswer::Cancel);
+    EXPECT_EQ(ask(), MessageAnswer::Retry); // a new run of the question starts afresh
+
+    EXPECT_EQ(ui.message(QStringLiteral("Error Reading Outputs 1 of 4"), QStringLiteral("Error"),
+                         MessageButtons::AbortRetryIgnore, MessageIcon::Exclamation),
+              MessageAnswer::Retry);
+}
+
+TEST_F(TerminalFixture, FlagsPresetTheirQuestions) {
+    ui.presetAnswer(QStringLiteral("Make Panel File Address Specific?"), MessageAnswer::No);
+    EXPECT_EQ(ui.message(QStringLiteral("Make Panel File Address Specific?"), QStringLiteral("VTL"),
+                         MessageButtons::YesNo, MessageIcon::Question),
+              MessageAnswer::No);
+    EXPECT_EQ(ui.message(QStringLiteral("Send Ethernet Configuration?"), QStringLiteral("VTL"),
+                         MessageButtons::YesNo, MessageIcon::Question),
+              MessageAnswer::No);
+}
+
+TEST_F(TerminalFixture, ProgressGoesToStandardErrorButNotTheBareTitles) {
+    ui.setTitle(QStringLiteral("VTL - Trying 38400 Baud"));
+    ui.setTitle(QStringLiteral("VTL"));
+    ui.setTitle(QStringLiteral("Vantrel"));
+    ui.setStatus(QStringLiteral("Reading Outputs 1 of 4"));
+    EXPECT_EQ(text, QStringLiteral("VTL - Trying 38400 Baud\nReading Outputs 1 of 4\n"));
+}
+
+} // namespace
+} // namespace vtl::cli
