@@ -2,6 +2,7 @@
 
 #include "link/ConnectionState.h"
 #include "link/FrameExchange.h"
+#include "link/PortRegistry.h"
 #include "link/SerialLink.h"
 #include "link/TransferBuffers.h"
 
@@ -10,10 +11,10 @@ namespace vtl {
 // Everything one connection works with, wired together. The program uses one for its whole run
 // (over the process-wide records); each test makes its own.
 struct Session {
-    Session(ConnectionState& state, TransferBuffers& buffers, Clock& clock, UserInterface& ui,
+    Session(ConnectionState& state_, TransferBuffers& buffers_, Clock& clock_, UserInterface& ui_,
             TransportFactory factory = openTransportFor)
-        : state(state), buffers(buffers), clock(clock), ui(ui),
-          link(state, clock, ui, std::move(factory)), exchange(link, buffers) {}
+        : state(state_), buffers(buffers_), clock(clock_), ui(ui_),
+          link(state_, clock_, ui_, std::move(factory)), exchange(link, buffers_) {}
 
     ConnectionState& state;
     TransferBuffers& buffers;

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "link/Connect.h"
+#include "link/Session.h"
+#include "shell/Settings.h"
+
+#include <QDialog>
+#include <QSettings>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QToolButton;
+
+namespace vtl {
+
+class AccessCodeEdit;
+
+// The main window: access code, port, speed and kind of connection, and OK to connect. It restores
+// the remembered settings when it is made and stores them when it is closed.
+class ConnectionDialog final : public QDialog {
+    Q_OBJECT
+public:
+    // Everything is shown and asked through session.ui; the remembered values live in settings.
+    ConnectionDialog(Session& session, QSettings& settings, QWidget* parent = nullptr);
+
+    // The help file F1 opens; by default the program's own path with ".chm".
+    void setHelpFile(const QString& path) { helpFile_ = path; }
+    QString helpFile() const { return helpFile_; }
+
+    // What OK would hand to Connect now.
+    ConnectRequest request() const;
+
+    QLineEdit* accessCodeBox() const;
+    QPushButton* okButton() const { return ok_; }
+    QPushButton* closeButton() const { return close_; }
+    QRadioButton* lanButton() const { return lan_; }
+    QRadioButton* subLanButton() const { return subLan_; }
+    QComboBox* portList() const { return ports_; }
+    QComboBox* baudList() const { return bauds_; }
+    QCheckBox* usbBox() const { return usb_; }
+    QCheckBox* delayBox() const { return delay_; }
+    QAction* aboutAction() const { return about_; }
+
+    void reject() override;
+
+    static const QStringList& baudListTexts();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void buildControls();
+    void restoreSettings();
+    void fillPortList();
+    void saveSettings();
+    void showSubLanWarning();
+    void connectToController();
+
+    Session& session_;
+    QSettings& settings_;
+    QString helpFile_;
+
+    AccessCodeEdit* accessCode_ = nullptr;
+    QPushButton* ok_ = nullptr;
+    QPushButton* close_ = nullptr;
+    QRadioButton* lan_ = nullptr;
+    QRadioButton* subLan_ = nullptr;
+    QComboBox* ports_ = nullptr;
+    QComboBox* bauds_ = nullptr;
+    QCheckBox* usb_ = nullptr;
+    QCheckBox* delay_ = nullptr;
+    QToolButton* aboutButton_ = nullptr;
+    QAction* about_ = nullptr;
+};
+
+} // namespace vtl

@@ -1,0 +1,116 @@
+#include "shell/QtUserInterface.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace vtl {
+namespace {
+
+QMessageBox::StandardButtons standardButtons(MessageButtons buttons) {
+    switch (buttons) {
+    case MessageButtons::Ok:
+        return QMessageBox::Ok;
+    case MessageButtons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case MessageButtons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case MessageButtons::RetryCancel:
+        return QMessageBox::Retry | QMessageBox::Cancel;
+    case MessageButtons::AbortRetryIgnore:
+        return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::Icon boxIcon(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::None:
+        return QMessageBox::NoIcon;
+    case MessageIcon::Stop:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    }
+    return QMessageBox::NoIcon;
+}
+
+MessageAnswer answerFor(int button, MessageButtons buttons) {
+    switch (button) {
+    case QMessageBox::Ok:
+        return MessageAnswer::Ok;
+    case QMessageBox::Cancel:
+        return MessageAnswer::Cancel;
+    case QMessageBox::Yes:
+        return MessageAnswer::Yes;
+    case QMessageBox::No:
+        return MessageAnswer::No;
+    case QMessageBox::Retry:
+        return MessageAnswer::Retry;
+    case QMessageBox::Abort:
+        return MessageAnswer::Abort;
+    case QMessageBox::Ignore:
+        return MessageAnswer::Ignore;
+    default:
+        return safeAnswer(buttons);
+    }
+}
+
+} // namespace
+
+QtUserInterface::~QtUserInterface() {
+    if (waiting_) QApplication::restoreOverrideCursor();
+}
+
+QWidget* QtUserInterface::parentForBoxes() const {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    return titleWindow_.data();
+}
+
+MessageAnswer QtUserInterface::message(const QString& text, const QString& caption,
+                                       MessageButtons buttons, MessageIcon icon) {
+    // A question must be answerable even while the protocol shows the wait cursor.
+    const bool wasWaiting = waiting_;
+    if (wasWaiting) setWaitCursor(false);
+    QMessageBox box(boxIcon(icon), caption, text, standardButtons(buttons), parentForBoxes());
+    const int chosen = box.exec();
+    if (wasWaiting) setWaitCursor(true);
+    return answerFor(chosen, buttons);
+}
+
+void QtUserInterface::setTitle(const QString& title) {
+    if (!titleWindow_) return;
+    titleWindow_->setWindowTitle(title);
+}
+
+void QtUserInterface::setWaitCursor(bool on) {
+    if (on == waiting_) return;
+    waiting_ = on;
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void QtUserInterface::setStatus(const QString& text) {
+    if (!statusLine_) return;
+    statusLine_->setText(text);
+    // Progress texts come from inside long blocking loops with no event loop running.
+    statusLine_->repaint();
+}
+
+StatusLineScope::StatusLineScope(UserInterface& ui, QLineEdit* line)
+    : qt_(dynamic_cast<QtUserInterface*>(&ui)) {
+    if (!qt_) return;
+    previous_ = qt_->statusLine();
+    qt_->setStatusLine(line);
+}
+
+StatusLineScope::~StatusLineScope() {
+    if (qt_) qt_->setStatusLine(previous_.data());
+}
+
+} // namespace vtl

@@ -1,0 +1,53 @@
+#include "link/Clock.h"
+#include "link/ConnectionState.h"
+#include "link/Session.h"
+#include "link/TransferBuffers.h"
+#include "shell/AboutBox.h"
+#include "shell/ConnectionDialog.h"
+#include "shell/QtUserInterface.h"
+#include "shell/Settings.h"
+
+#if __has_include("sim/DemoPorts.h")
+#include "sim/DemoPorts.h"
+#define VTL_HAVE_DEMO_PORTS 1
+#endif
+
+#include <QApplication>
+#include <QCommandLineParser>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("QTZ"));
+    QApplication::setApplicationName(QStringLiteral("VTL"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Vantrel"));
+    QApplication::setApplicationVersion(QStringLiteral(VTL_VERSION));
+    QApplication::setWindowIcon(vtl::programIcon());
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Configures building-automation controllers over a serial line."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption simulate(
+        QStringLiteral("simulate"),
+        QStringLiteral("Also list the built-in simulated controllers as ports."));
+    parser.addOption(simulate);
+    parser.process(app);
+
+    if (parser.isSet(simulate)) {
+#ifdef VTL_HAVE_DEMO_PORTS
+        vtl::sim::registerDemoPorts();
+#else
+        qWarning("This build has no simulated controllers.");
+#endif
+    }
+
+    vtl::QtUserInterface ui;
+    vtl::Session session(vtl::ConnectionState::instance(), vtl::TransferBuffers::instance(),
+                         vtl::RealClock::instance(), ui);
+    const auto settings = vtl::openUserSettings();
+    vtl::ConnectionDialog dialog(session, *settings);
+    ui.setTitleWindow(&dialog);
+    dialog.exec();
+    return 0;
+}

@@ -1,0 +1,338 @@
+#include "shell/ConnectionDialog.h"
+#include "link/LinePeer.h"
+#include "link/PipeTransport.h"
+#include "link/PortRegistry.h"
+#include "shell/HelpFile.h"
+#include "shell/QtUserInterface.h"
+#include "tests/support/ScriptedUserInterface.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace vtl {
+namespace {
+
+const QString SubLanWarning =
+    QStringLiteral("Sub LAN Controllers MUST\nBe Disconnected From The Network.\n\n"
+                   "Failure To Do So May Result In Data Loss.\n\n\n"
+                   "COM LED MUST Be In A Rapid Flash.");
+
+// A line nobody answers on; its ports refuse to open so a connect attempt ends quickly.
+struct DeadPeer final : LinePeer {
+    void lineOpened(std::int32_t) override {}
+    void receive(std::uint8_t, std::int64_t) override {}
+    void advance(std::int64_t) override {}
+    std::optional<std::uint8_t> transmit() override { return std::nullopt; }
+    std::int64_t nextEventUs() const override { return Idle; }
+};
+
+struct DialogFixture : ::testing::Test {
+    QTemporaryDir dir;
+    QSettings settings{dir.filePath(QStringLiteral("VTL.conf")), QSettings::IniFormat};
+    ConnectionState state;
+    std::unique_ptr<TransferBuffers> buffers = std::make_unique<TransferBuffers>();
+    VirtualClock clock;
+    DeadPeer peer;
+    test::ScriptedUserInterface ui;
+    Session session{state, *buffers, clock, ui};
+    // Real serial devices of the machine come first in the list; ours follow them.
+    int firstFake = 0;
+
+    void SetUp() override {
+        PortRegistry::instance().clear();
+        firstFake = int(listPorts().size());
+        for (const char* name : {"fake-a", "fake-b", "fake-c"}) {
+            PortRegistry::instance().add(
+                {QString::fromLatin1(name), QStringLiteral("Test line"), QStringLiteral("QTZ")},
+                [this](const QString&) {
+                    auto line = std::make_unique<PipeTransport>(peer, clock);
+                    line->failOpen = true;
+                    return line;
+                });
+        }
+    }
+    void TearDown() override { PortRegistry::instance().clear(); }
+
+    void store(const StoredSettings& v) {
+        writeSettings(settings, v);
+        settings.sync();
+    }
+    std::unique_ptr<ConnectionDialog> open() {
+        auto dialog = std::make_unique<ConnectionDialog>(session, settings);
+        dialog->show();
+        return dialog;
+    }
+    static void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+};
+
+TEST_F(DialogFixture, FirstRunSelectsSubLanAndWarnsAtOnce) {
+    auto dialog = open();
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Vantrel"));
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].text, SubLanWarning);
+    EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Warning!"));
+    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(ui.messages[0].buttons, MessageButtons::Ok);
+
+    EXPECT_TRUE(dialog->subLanButton()->isChecked());
+    EXPECT_FALSE(dialog->lanButton()->isChecked());
+    EXPECT_EQ(dialog->baudList()->currentText(), QStringLiteral("Auto Detect"));
+    EXPECT_EQ(dialog->portList()->currentIndex(), 0);
+    EXPECT_TRUE(dialog->delayBox()->isChecked());
+    EXPECT_FALSE(dialog->usbBox()->isChecked());
+    EXPECT_EQ(state.AddDelay, 1u);
+    EXPECT_EQ(state.UsbMode, 0u);
+}
+
+TEST_F(DialogFixture, ControlsCarryTheirTexts) {
+    auto dialog = open();
+    QStringList bauds;
+    for (int i = 0; i < dialog->baudList()->count(); ++i)
+        bauds.append(dialog->baudList()->itemText(i));
+    EXPECT_EQ(bauds, (QStringList{"Auto Detect", "115200", "57600", "38400", "19200", "9600",
+                                  "4800", "2400", "1200"}));
+    EXPECT_EQ(dialog->okButton()->text(), QStringLiteral("&OK"));
+    EXPECT_TRUE(dialog->okButton()->isDefault());
+    EXPECT_EQ(dialog->closeButton()->text(), QStringLiteral("&Close"));
+    EXPECT_EQ(dialog->usbBox()->text(), QStringLiteral("USB (may help older driver issues)"));
+    EXPECT_EQ(dialog->delayBox()->text(), QStringLiteral("Add Delay (may help LAN comm. issues)"));
+    EXPECT_EQ(dialog->aboutAction()->text(), QStringLiteral("&About VTL..."));
+    EXPECT_EQ(dialog->accessCodeBox()->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(dialog->accessCodeBox()->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
+    EXPECT_EQ(dialog->portList()->itemText(firstFake + 1), QStringLiteral("fake-b"));
+    EXPECT_EQ(dialog->portList()->itemData(firstFake + 1, Qt::ToolTipRole).toString(),
+              QStringLiteral("Test line, QTZ"));
+}
+
+TEST_F(DialogFixture, SavedValuesAreRestoredWithoutAWarningForLan) {
+    store({5, firstFake + 2, 0, 0, 1});
+    auto dialog = open();
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_TRUE(dialog->lanButton()->isChecked());
+    EXPECT_EQ(dialog->baudList()->currentText(), QStringLiteral("9600"));
+    EXPECT_EQ(dialog->portList()->currentText(), QStringLiteral("fake-c"));
+    EXPECT_TRUE(dialog->usbBox()->isChecked());
+    EXPECT_FALSE(dialog->delayBox()->isChecked());
+    EXPECT_EQ(state.UsbMode, 1u);
+    EXPECT_EQ(state.AddDelay, 0u);
+}
+
+TEST_F(DialogFixture, EveryClickOnSubLanWarnsAgain) {
+    store({0, 0, 1, 0, 0});
+    auto dialog = open();
+    click(dialog->subLanButton());
+    click(dialog->subLanButton());
+    click(dialog->lanButton());
+    ASSERT_EQ(ui.messages.size(), 2);
+    for (const auto& m : ui.messages)
+        EXPECT_EQ(m.brief(), QStringLiteral("[Warning!] ") + SubLanWarning);
+    EXPECT_TRUE(dialog->lanButton()->isChecked());
+}
+
+TEST_F(DialogFixture, BoxesChangeTheConnectionStateAtOnce) {
+    store({0, 0, 1, 0, 0});
+    auto dialog = open();
+    click(dialog->usbBox());
+    EXPECT_EQ(state.UsbMode, 1u);
+    click(dialog->delayBox());
+    EXPECT_EQ(state.AddDelay, 0u);
+    click(dialog->usbBox());
+    EXPECT_EQ(state.UsbMode, 0u);
+}
+
+TEST_F(DialogFixture, CloseStoresEveryChoice) {
+    auto dialog = open();
+    dialog->baudList()->setCurrentIndex(3);
+    dialog->portList()->setCurrentIndex(firstFake + 1);
+    click(dialog->lanButton());
+    click(dialog->usbBox());
+    click(dialog->delayBox());
+    click(dialog->closeButton());
+    EXPECT_FALSE(dialog->isVisible());
+
+    const StoredSettings v = readSettings(settings);
+    EXPECT_EQ(v.Baud, 3);
+    EXPECT_EQ(v.Port, firstFake + 1);
+    EXPECT_EQ(v.PanelType, 0);
+    EXPECT_EQ(v.USB, 1);
+    EXPECT_EQ(v.Delay, 0);
+}
+
+TEST_F(DialogFixture, ClosingTheWindowAlsoStores) {
+    store({0, 0, 1, 0, 0});
+    auto dialog = open();
+    dialog->baudList()->setCurrentIndex(8);
+    dialog->close();
+    EXPECT_EQ(readSettings(settings).Baud, 8);
+}
+
+TEST_F(DialogFixture, NoSelectionIsStoredAsMinusOneAndRestoredAsNone) {
+    store({0, 0, 1, 0, 0});
+    {
+        auto dialog = open();
+        dialog->portList()->setCurrentIndex(-1);
+        click(dialog->closeButton());
+    }
+    EXPECT_EQ(readSettings(settings).Port, -1);
+
+    auto dialog = open();
+    EXPECT_EQ(dialog->portList()->currentIndex(), -1);
+    EXPECT_TRUE(dialog->portList()->currentText().isEmpty());
+}
+
+TEST_F(DialogFixture, APositionBeyondTheListSelectsNothingAndConnectSaysSo) {
+    store({0, firstFake + 3, 1, 0, 0});
+    auto dialog = open();
+    EXPECT_EQ(dialog->portList()->currentIndex(), -1);
+    QTest::keyClicks(dialog->accessCodeBox(), QStringLiteral("QOV"));
+    click(dialog->okButton());
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].brief(), QStringLiteral("[VTL] No Port Selected."));
+    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_TRUE(dialog->isVisible());
+}
+
+TEST_F(DialogFixture, LowerCaseTypingArrivesInUpperCaseAndIsAccepted) {
+    store({6, firstFake + 1, 1, 0, 0});
+    auto dialog = open();
+    QTest::keyClicks(dialog->accessCodeBox(), QStringLiteral("qov"));
+    EXPECT_EQ(dialog->accessCodeBox()->text(), QStringLiteral("QOV"));
+    click(dialog->okButton());
+    EXPECT_FALSE(ui.briefs().contains(QStringLiteral("[VTL] Invalid Access Code.")));
+    EXPECT_EQ(state.PortName, QStringLiteral("fake-b"));
+    EXPECT_EQ(state.Privileged, 0);
+    EXPECT_EQ(state.BaudRate, 4800);
+    EXPECT_TRUE(dialog->isVisible());
+}
+
+TEST_F(DialogFixture, ATrailingBlankIsRefused) {
+    store({0, firstFake, 1, 0, 0});
+    auto dialog = open();
+    QTest::keyClicks(dialog->accessCodeBox(), QStringLiteral("qov "));
+    click(dialog->okButton());
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].brief(), QStringLiteral("[VTL] Invalid Access Code."));
+    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_TRUE(state.PortName.isEmpty());
+}
+
+TEST_F(DialogFixture, ATypedPortNameIsUsed) {
+    store({0, 0, 1, 0, 0});
+    auto dialog = open();
+    dialog->portList()->setCurrentIndex(-1);
+    QTest::keyClicks(dialog->portList()->lineEdit(), QStringLiteral("tcp://10.0.0.5:4001"));
+    EXPECT_EQ(dialog->request().portName, QStringLiteral("tcp://10.0.0.5:4001"));
+    click(dialog->closeButton());
+    // Only positions in the list are remembered.
+    EXPECT_EQ(readSettings(settings).Port, -1);
+}
+
+TEST_F(DialogFixture, MissingHelpFileIsReportedWithItsPath) {
+    store({0, 0, 1, 0, 0});
+    auto dialog = open();
+    const QString help = dir.filePath(QStringLiteral("vtl.chm"));
+    dialog->setHelpFile(help);
+    QTest::keyClick(dialog->accessCodeBox(), Qt::Key_F1);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("HTML Help File Not Found"));
+    EXPECT_EQ(ui.messages[0].caption, help);
+    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Stop);
+}
+
+TEST(HelpFile, SitsBesideTheProgramWithTheChmExtension) {
+    EXPECT_EQ(helpFilePath(QStringLiteral("C:/Tools/VTL.EXE")), QStringLiteral("C:/Tools/VTL.chm"));
+    EXPECT_EQ(helpFilePath(QStringLiteral("/opt/vtl/bin/vtl")),
+              QStringLiteral("/opt/vtl/bin/vtl.chm"));
+}
+
+// Answers the next real modal box after looking at it.
+QString answerNextBox(QMessageBox::StandardButton button, QStringList* seen) {
+    QTimer::singleShot(0, [button, seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        seen->append(box->windowTitle());
+        seen->append(box->text());
+        seen->append(QString::number(int(box->icon())));
+        seen->append(QString::number(int(box->standardButtons())));
+        seen->append(box->iconPixmap().isNull() ? QStringLiteral("no pixmap")
+                                                : QStringLiteral("pixmap"));
+        box->button(button)->click();
+    });
+    return {};
+}
+
+TEST_F(DialogFixture, AboutBoxShowsTheVersion) {
+    store({0, 0, 1, 0, 0});
+    auto dialog = open();
+    QStringList seen;
+    answerNextBox(QMessageBox::Ok, &seen);
+    dialog->aboutAction()->trigger();
+    ASSERT_EQ(seen.size(), 5);
+    EXPECT_EQ(seen[0], QStringLiteral("About Vantrel"));
+    EXPECT_EQ(seen[1], QStringLiteral("VTL Version 1.3.0"));
+    EXPECT_EQ(seen[3], QString::number(int(QMessageBox::Ok)));
+    EXPECT_EQ(seen[4], QStringLiteral("pixmap"));
+}
+
+TEST(QtUserInterfaceTest, ShowsRealBoxesAndReturnsTheButtonChosen) {
+    QtUserInterface qtUi;
+    QStringList seen;
+    answerNextBox(QMessageBox::Retry, &seen);
+    EXPECT_EQ(qtUi.message(QStringLiteral("Problem Retrieving Panel Information."),
+                           QStringLiteral("VTL"), MessageButtons::RetryCancel,
+                           MessageIcon::Exclamation),
+              MessageAnswer::Retry);
+    ASSERT_EQ(seen.size(), 5);
+    EXPECT_EQ(seen[0], QStringLiteral("VTL"));
+    EXPECT_EQ(seen[1], QStringLiteral("Problem Retrieving Panel Information."));
+    EXPECT_EQ(seen[2], QString::number(int(QMessageBox::Warning)));
+    EXPECT_EQ(seen[3], QString::number(int(QMessageBox::Retry | QMessageBox::Cancel)));
+
+    seen.clear();
+    answerNextBox(QMessageBox::Ignore, &seen);
+    EXPECT_EQ(qtUi.message(QStringLiteral("x"), QStringLiteral("Error"),
+                           MessageButtons::AbortRetryIgnore, MessageIcon::Stop),
+              MessageAnswer::Ignore);
+    EXPECT_EQ(seen[2], QString::number(int(QMessageBox::Critical)));
+}
+
+TEST(QtUserInterfaceTest, TitleCursorAndStatusLine) {
+    QtUserInterface qtUi;
+    QWidget window;
+    qtUi.setTitleWindow(&window);
+    qtUi.setTitle(QStringLiteral("VTL - Trying 38400 Baud"));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("VTL - Trying 38400 Baud"));
+
+    qtUi.setWaitCursor(true);
+    qtUi.setWaitCursor(true);
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    qtUi.setWaitCursor(false);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    QLineEdit outer, inner;
+    qtUi.setStatusLine(&outer);
+    {
+        StatusLineScope scope(qtUi, &inner);
+        qtUi.setStatus(QStringLiteral("Reading Block 1 of 4"));
+    }
+    qtUi.setStatus(QStringLiteral("Finished Creating Panel File"));
+    EXPECT_EQ(inner.text(), QStringLiteral("Reading Block 1 of 4"));
+    EXPECT_EQ(outer.text(), QStringLiteral("Finished Creating Panel File"));
+}
+
+} // namespace
+} // namespace vtl
