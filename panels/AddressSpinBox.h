@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QAbstractSpinBox>
+
+namespace vtl {
+
+// A number field with spin buttons that, like the controller's address, accepts any text while
+// being edited and is limited to 1-125 when it loses the focus.
+class AddressSpinBox final : public QAbstractSpinBox {
+    Q_OBJECT
+public:
+    explicit AddressSpinBox(QWidget* parent = nullptr);
+
+    QString text() const;
+    void setText(const QString& text);
+    void stepBy(int steps) override;
+
+protected:
+    StepEnabled stepEnabled() const override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    void clampText();
+};
+
+} // namespace vtl

@@ -1,0 +1,171 @@
+#include "panels/MainPanelOperations.h"
+
+#include "link/Clock.h"
+#include "link/ConnectionState.h"
+#include "link/Session.h"
+#include "link/TransferBuffers.h"
+#include "link/UserInterface.h"
+#include "panels/MainPanelRecords.h"
+
+#include <algorithm>
+
+namespace vtl {
+
+namespace M = mainpanel;
+namespace O = MainPanelOffset;
+
+namespace {
+
+const QString CommunicationError = QStringLiteral("Communication Error");
+const QString ErrorCaption = QStringLiteral("Error");
+// Send reports with its own caption, which ends in a blank.
+const QString SendErrorCaption = QStringLiteral("Error ");
+
+class WaitCursor {
+public:
+    explicit WaitCursor(UserInterface& ui) : ui_(ui) { ui_.setWaitCursor(true); }
+    ~WaitCursor() { ui_.setWaitCursor(false); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    UserInterface& ui_;
+};
+
+} // namespace
+
+MainPanelOperations::MainPanelOperations(ConnectionState& state, TransferBuffers& buffers,
+                                         Clock& clock, UserInterface& ui, PanelExchange exchange,
+                                         MainPanelMemory& memory)
+    : state_(state), buffers_(buffers), clock_(clock), ui_(ui), exchange_(std::move(exchange)),
+      memory_(memory) {}
+
+MainPanelOperations::MainPanelOperations(Session& session, MainPanelMemory& memory)
+    : MainPanelOperations(session.state, session.buffers, session.clock, session.ui,
+                          panelExchangeOf(session.exchange), memory) {}
+
+QString MainPanelOperations::firmwareLine(std::uint32_t panelTypeCode) {
+    return QStringLiteral("Firmware version : %1.%2")
+        .arg(panelTypeCode / 100)
+        .arg(panelTypeCode % 100, 2, 10, QLatin1Char('0'));
+}
+
+bool MainPanelOperations::read(std::uint8_t point, std::uint8_t table) {
+    WaitCursor wait(ui_);
+    buffers_.TransferLength = 0;
+    return exchange_(M::AnyPanel, M::Network, M::ReadRecord, point, table);
+}
+
+bool MainPanelOperations::write(std::uint8_t command, std::uint8_t point, std::uint8_t table,
+                                std::uint32_t length) {
+    WaitCursor wait(ui_);
+    buffers_.TransferLength = length;
+    return exchange_(std::uint8_t(state_.PanelAddress), M::Network, command, point, table);
+}
+
+void MainPanelOperations::open(MainPanelView& view) {
+    view.firmwareLine = firmwareLine(state_.PanelTypeCode);
+    load(view);
+}
+
+bool MainPanelOperations::load(MainPanelView& view) {
+    if (!read(M::SettingsPoint, M::SettingsTable)) {
+        ui_.message(CommunicationError, ErrorCaption);
+        return false;
+    }
+    const auto settings =
+        MainPanelSettings::decode(std::span<const std::uint8_t, MainPanelSettings::Size>(
+            buffers_.ReplyBuffer.data(), MainPanelSettings::Size));
+    const auto block = settings.encode();
+    std::copy_n(block.begin(), MainPanelMemory::SettingsSize, memory_.Settings.begin());
+    state_.PanelAddress = settings.PanelAddress;
+    std::copy(settings.McQuayPassword.begin(), settings.McQuayPassword.end(),
+              memory_.PasswordField.begin());
+    memory_.PasswordField.back() = 0;
+    showSettings(settings, view);
+
+    if (!read(M::ModemStringPoint, M::ModemStringTable)) {
+        ui_.message(CommunicationError, ErrorCaption);
+        return true;
+    }
+    std::copy_n(buffers_.ReplyBuffer.begin(), MainPanelMemory::ModemStringSize,
+                memory_.ModemStringField.begin());
+    memory_.ModemStringField.back() = 0;
+    return true;
+}
+
+void MainPanelOperations::showSettings(const MainPanelSettings& s, MainPanelView& view) const {
+    view.addressText = QString::number(s.PanelAddress);
+    view.lastPanel = s.LastPanel == 1;
+    view.inCards = s.InCards <= MaxCards ? s.InCards : -1;
+    view.outCards = s.OutCards <= MaxCards ? s.OutCards : -1;
+    for (int i = 0; i < MainPortCount; ++i) {
+        if (const auto text = baudTextForCode(MainPort(i), s.PortBaudCodes[std::size_t(i)]))
+            view.baudTexts[std::size_t(i)] = *text;
+    }
+    if (const auto roles = portRoleTexts(s.PortRoles)) {
+        view.portDRole = roles->portD;
+        view.portERole = roles->portE;
+    }
+}
+
+void MainPanelOperations::takeSettings(const MainPanelView& view) {
+    auto& held = memory_.Settings;
+    held[O::InCards] = std::uint8_t(view.inCards);
+    held[O::OutCards] = std::uint8_t(view.outCards);
+    for (int i = 0; i < MainPortCount; ++i) {
+        if (const auto code = baudCodeForText(MainPort(i), view.baudTexts[std::size_t(i)]))
+            held[std::size_t(O::FirstBaud + i)] = *code;
+    }
+    held[O::LastPanel] = view.lastPanel ? 1 : 0;
+    held[O::PanelAddress] = clampPanelAddress(view.addressText);
+    if (const auto roles = portRolesValue(view.portDRole, view.portERole))
+        held[O::PortRoles] = *roles;
+}
+
+bool MainPanelOperations::send(const MainPanelView& view) {
+    if (!cardsFit(view.inCards, view.outCards)) {
+        ui_.message(QStringLiteral("The total number of I/O cards may not exceed 8."),
+                    QStringLiteral("Configuration Error"), MessageButtons::Ok, MessageIcon::Stop);
+        return false;
+    }
+    takeSettings(view);
+
+    std::copy_n(memory_.ModemStringField.begin(), MainPanelMemory::ModemStringSize,
+                buffers_.TransferBuffer.begin());
+    if (!write(M::WriteRecord, M::ModemStringPoint, M::ModemStringTable,
+               MainPanelMemory::ModemStringSize)) {
+        ui_.message(CommunicationError, SendErrorCaption);
+        return false;
+    }
+
+    auto out = std::copy(memory_.Settings.begin(), memory_.Settings.end(),
+                         buffers_.TransferBuffer.begin());
+    std::copy_n(memory_.PasswordField.begin(), MainPanelSettings::PasswordSize, out);
+    clock_.sleepMs(SettleMs);
+    // Still the old address: the controller moves to the new one only once it has this block.
+    const bool sent =
+        write(M::WriteRecord, M::SettingsPoint, M::SettingsTable, MainPanelSettings::Size);
+    if (sent)
+        ui_.message(QStringLiteral("Configuration Sent"), QStringLiteral("VTL"));
+    else
+        ui_.message(CommunicationError, SendErrorCaption);
+
+    state_.PanelAddress = memory_.Settings[O::PanelAddress];
+    state_.BaudRate = baudRateOfCode(memory_.Settings[O::FirstBaud]);
+    return sent;
+}
+
+bool MainPanelOperations::clear() {
+    const auto answer =
+        ui_.message(QStringLiteral("This Will Completely Clear The Controller.\n\nProceed?"),
+                    QStringLiteral("WARNING!"), MessageButtons::OkCancel, MessageIcon::Question);
+    if (answer != MessageAnswer::Ok) return false;
+    if (!write(M::ClearController, 0, 0, 0)) {
+        ui_.message(CommunicationError, ErrorCaption);
+        return false;
+    }
+    return true;
+}
+
+} // namespace vtl

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "panels/MainPanelMemory.h"
+#include "panels/MainPanelView.h"
+#include "panels/PanelExchange.h"
+
+namespace vtl {
+
+struct ConnectionState;
+struct Session;
+struct TransferBuffers;
+class Clock;
+class UserInterface;
+
+// What the main panel window does with the controller: read and show its settings, send them,
+// clear it. Works on the window's control texts (MainPanelView) and the remembered copies.
+class MainPanelOperations {
+public:
+    // Time Send leaves the controller between the modem string and the settings.
+    static constexpr int SettleMs = 2000;
+
+    MainPanelOperations(ConnectionState& state, TransferBuffers& buffers, Clock& clock,
+                        UserInterface& ui, PanelExchange exchange,
+                        MainPanelMemory& memory = MainPanelMemory::instance());
+    explicit MainPanelOperations(Session& session,
+                                 MainPanelMemory& memory = MainPanelMemory::instance());
+
+    // The window opens: the firmware line, then Load.
+    void open(MainPanelView& view);
+    // Reads the settings and the modem string and shows them; false if the settings read failed.
+    bool load(MainPanelView& view);
+    // Checks the cards, writes the modem string and the settings and follows the controller to its
+    // new address and rate; false if nothing or not everything was written.
+    bool send(const MainPanelView& view);
+    // Asks, then wipes the controller; false if cancelled or failed.
+    bool clear();
+
+    MainPanelMemory& memory() const { return memory_; }
+    UserInterface& ui() const { return ui_; }
+
+    static QString firmwareLine(std::uint32_t panelTypeCode);
+
+private:
+    bool read(std::uint8_t point, std::uint8_t table);
+    bool write(std::uint8_t command, std::uint8_t point, std::uint8_t table, std::uint32_t length);
+    void showSettings(const MainPanelSettings& settings, MainPanelView& view) const;
+    void takeSettings(const MainPanelView& view);
+
+    ConnectionState& state_;
+    TransferBuffers& buffers_;
+    Clock& clock_;
+    UserInterface& ui_;
+    PanelExchange exchange_;
+    MainPanelMemory& memory_;
+};
+
+} // namespace vtl

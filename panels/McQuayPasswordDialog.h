@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QDialog>
+
+class QLineEdit;
+
+namespace vtl {
+
+struct MainPanelMemory;
+
+// Edits the remembered McQuay password (shown as typed); the next Send takes it to the controller.
+class McQuayPasswordDialog final : public QDialog {
+    Q_OBJECT
+public:
+    explicit McQuayPasswordDialog(MainPanelMemory& memory, QWidget* parent = nullptr);
+
+    QLineEdit* field() const { return field_; }
+
+private:
+    void accept() override;
+
+    MainPanelMemory& memory_;
+    QLineEdit* field_;
+};
+
+} // namespace vtl
