@@ -89,6 +89,7 @@ void ConnectionDialog::buildControls() {
     auto* typeLayout = new QVBoxLayout(controllerType);
     typeLayout->addWidget(lan_);
     typeLayout->addWidget(subLan_);
+    typeLayout->addStretch();
 
     // Editable so that a device path or tcp://HOST:PORT can be typed in.
     ports_ = new QComboBox;
