@@ -1,0 +1,63 @@
+// Feeds arbitrary bytes to the panel file readers the way a restore does: the header for each
+// kind of reader, then records to the end. Whatever is accepted must encode back to the same bytes.
+#include "panelfile/BlockRecord.h"
+#include "panelfile/PanelFileHeader.h"
+
+#include <QBuffer>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+void check(bool condition) {
+    if (!condition) std::abort();
+}
+
+void readAll(const QByteArray& input, vtl::PanelFamily reader) {
+    QBuffer file;
+    file.setData(input);
+    file.open(QIODevice::ReadOnly);
+    const vtl::HeaderReadResult header = vtl::readHeader(file, reader);
+    check(file.pos() <= input.size());
+    if (!header.ok()) return;
+
+    const vtl::PanelFileHeader& h = header.header;
+    QByteArray again = h.signature + h.timeStamp + '\0' + h.dateStamp + '\0';
+    check(h.timeStamp.size() <= vtl::MaxStampLength && h.dateStamp.size() <= vtl::MaxStampLength);
+    check(h.fileClass != vtl::FileClass::Invalid);
+    check(input.startsWith(again));
+    const QByteArray family = vtl::familyBlock(h.familyCode, h.anyAddress);
+    check(input.mid(again.size(), 2) == family.first(2));
+    check(input.at(again.size() + 4) == family.at(4));
+    check(file.pos() == again.size() + vtl::FamilyBlockSize);
+
+    static std::array<std::uint8_t, vtl::TransferBuffers::Size> buffer;
+    for (;;) {
+        const qint64 start = file.pos();
+        const vtl::RecordReadResult r = vtl::readBlockRecord(file, buffer);
+        check(file.pos() <= input.size());
+        if (!r.isRecord()) {
+            check(r.status == vtl::RecordStatus::EndOfFile);
+            check(input.size() - start < vtl::BlockRecordHeaderSize);
+            return;
+        }
+        check(file.pos() == start + vtl::BlockRecordHeaderSize + r.bytesConsumed);
+        check(r.bytesConsumed <= r.header.length && r.bytesInBuffer <= buffer.size());
+        check(input.mid(start, vtl::BlockRecordHeaderSize) ==
+              vtl::encodeBlockRecordHeader(r.header));
+        if (r.sendable()) {
+            check(r.bytesInBuffer == r.header.length);
+            check(std::memcmp(buffer.data(), input.constData() + start + 5, r.bytesInBuffer) == 0);
+        }
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const QByteArray input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    for (auto reader : {vtl::PanelFamily::Lan, vtl::PanelFamily::Main, vtl::PanelFamily::Sub})
+        readAll(input, reader);
+    return 0;
+}
