@@ -15,10 +15,12 @@ public:
 
     // Sends one request (and TransferBuffer's first TransferLength bytes) and waits for the write
     // acknowledgement or the reply. A command of 100 or more writes the record that command - 100
-    // reads. Returns false on failure; only a port that will not open is reported ("COM Port Error").
+    // reads. Returns false on failure; only a port that will not open is reported ("COM Port
+    // Error").
     bool PanelTransaction(std::uint8_t panel, std::uint8_t network, std::uint8_t command,
                           std::uint8_t point, std::uint8_t table);
-    // Sub LAN: waits for the poll to station 0 and answers it; leaves ReadTimedOut set if it gave up.
+    // Sub LAN: waits for the poll to station 0 and answers it; leaves ReadTimedOut set if it gave
+    // up.
     void WaitForPoll();
     // Sub LAN: hands the bus back.
     void ReleaseBus();
@@ -28,6 +30,22 @@ public:
     ConnectionState& state() const { return link_.state(); }
 
 private:
+    enum class PauseFor { Poll, Release };
+    int speedPauseMs(PauseFor use) const;
+    int fillByteCount() const;
+    bool subLan() const;
+    bool blockHandshakes() const;
+    void writePreamble();
+    bool awaitDataAck();
+    bool sendDataSection(std::uint8_t command);
+    void turnAround();
+    bool awaitWriteAck(std::uint8_t command);
+    bool receiveReply(std::uint8_t command, bool extraByte);
+    bool findReplyHeader(std::uint8_t command, std::uint8_t header[5]);
+    void applyReplySideEffects(const std::uint8_t header[5]);
+    bool receiveData(std::uint32_t length);
+    bool failSubLan(const char* why);
+
     SerialLink& link_;
     TransferBuffers& buffers_;
 };
