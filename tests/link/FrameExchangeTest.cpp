@@ -309,6 +309,7 @@ TEST_F(FrameExchangeTest, LanReadChecksTheBlockSumAndAcknowledgesAnEmptyReply) {
 // ---- Reply search ----------------------------------------------------------------------------
 
 TEST_F(FrameExchangeTest, RepliesForOthersOrToOtherCommandsAreSkipped) {
+    // ... and the reply search takes "EE" 0E 0F as a preamble.
     peer.afterHeard(13, subLanReply(150, 0, 0, hex("01"), /*to*/ 3) +
                             subLanReply(138, 0, 0, hex("02")) + hex("45 45 0E 0F") +
                             Bytes{0, 5, 150, 0, 104, std::uint8_t(5 + 150 + 104)} +
