@@ -229,6 +229,22 @@ TEST_F(DialogFixture, ATrailingBlankIsRefused) {
     EXPECT_TRUE(state.PortName.isEmpty());
 }
 
+TEST_F(DialogFixture, EnterInTheCodeBoxConnects) {
+    store({0, firstFake, 1, 0, 0});
+    auto dialog = open();
+    QTest::keyClicks(dialog->accessCodeBox(), QStringLiteral("QO"));
+    QTest::keyClick(dialog->accessCodeBox(), Qt::Key_Return);
+    EXPECT_EQ(ui.briefs(), QStringList{QStringLiteral("[VTL] Invalid Access Code.")});
+    EXPECT_TRUE(dialog->isVisible());
+}
+
+TEST_F(DialogFixture, AStoredSpeedOutsideTheListFallsBackToAutoDetect) {
+    store({12, 0, 1, 0, 0});
+    auto dialog = open();
+    EXPECT_EQ(dialog->baudList()->currentText(), QStringLiteral("Auto Detect"));
+    EXPECT_EQ(dialog->request().baudPosition, 0);
+}
+
 TEST_F(DialogFixture, ATypedPortNameIsUsed) {
     store({0, 0, 1, 0, 0});
     auto dialog = open();
