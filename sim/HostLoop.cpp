@@ -1,0 +1,175 @@
+#include "sim/HostLoop.h"
+
+#include "link/Clock.h"
+#include "sim/SimulatedController.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/socket.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+namespace vtl::sim {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+namespace {
+
+constexpr int MaxWaitMs = 100;
+
+int rateOf(speed_t speed) {
+    switch (speed) {
+    case B1200:
+        return 1200;
+    case B2400:
+        return 2400;
+    case B4800:
+        return 4800;
+    case B9600:
+        return 9600;
+    case B19200:
+        return 19200;
+    case B38400:
+        return 38400;
+    case B57600:
+        return 57600;
+    case B115200:
+        return 115200;
+    default:
+        return 0;
+    }
+}
+
+// The rate the program set on its side of the pseudo-terminal.
+int slaveRate(int masterFd) {
+    termios settings{};
+    if (::tcgetattr(masterFd, &settings) != 0) return 0;
+    return rateOf(::cfgetospeed(&settings));
+}
+
+int waitMs(const SimulatedController& controller, std::int64_t now) {
+    const std::int64_t next = controller.nextEventUs();
+    if (next == LinePeer::Idle) return MaxWaitMs;
+    const std::int64_t ms = (next - now + 999) / 1000;
+    return int(std::clamp<std::int64_t>(ms, 0, MaxWaitMs));
+}
+
+// Hands every byte that is due to the line; a full line drops it, as a busy UART would.
+void flushOut(SimulatedController& controller, int fd, bool socket) {
+    controller.advance(RealClock::instance().nowUs());
+    while (auto byte = controller.transmit()) {
+        const std::uint8_t b = *byte;
+        if (socket)
+            ::send(fd, &b, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+        else
+            (void)!::write(fd, &b, 1);
+    }
+}
+
+void deliver(SimulatedController& controller, const std::uint8_t* bytes, ssize_t n) {
+    for (ssize_t i = 0; i < n; ++i)
+        controller.receive(bytes[i], RealClock::instance().nowUs());
+}
+
+void printPort(const char* text) {
+    std::printf("port: %s\n", text);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+bool hostOnPty(SimulatedController& controller) {
+    int master = -1;
+    int slave = -1;
+    std::array<char, 256> name{};
+    if (::openpty(&master, &slave, name.data(), nullptr, nullptr) != 0) return false;
+    termios raw{};
+    for (int fd : {slave, master}) {
+        ::tcgetattr(fd, &raw);
+        ::cfmakeraw(&raw);
+        ::tcsetattr(fd, TCSANOW, &raw);
+    }
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    printPort(name.data());
+
+    int rate = slaveRate(master);
+    controller.lineOpened(rate);
+    while (!stopRequested) {
+        flushOut(controller, master, false);
+        pollfd fd{master, POLLIN, 0};
+        const int ready = ::poll(&fd, 1, waitMs(controller, RealClock::instance().nowUs()));
+        if (ready > 0 && (fd.revents & POLLIN)) {
+            std::array<std::uint8_t, 512> chunk{};
+            const ssize_t n = ::read(master, chunk.data(), chunk.size());
+            if (const int now = slaveRate(master); now != rate) {
+                rate = now;
+                controller.lineOpened(rate);
+            }
+            if (n > 0) deliver(controller, chunk.data(), n);
+        } else if (ready > 0) {
+            ::usleep(10'000); // a hang-up while nobody has the port open
+        }
+    }
+    ::close(master);
+    ::close(slave);
+    return true;
+}
+
+bool hostOnTcp(SimulatedController& controller, std::uint16_t port) {
+    const int server = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (server < 0) return false;
+    const int yes = 1;
+    ::setsockopt(server, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    if (::bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(server, 1) != 0 ||
+        ::getsockname(server, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+        ::close(server);
+        return false;
+    }
+    const QByteArray text =
+        QStringLiteral("tcp://127.0.0.1:%1").arg(ntohs(address.sin_port)).toLatin1();
+    printPort(text.constData());
+
+    int client = -1;
+    while (!stopRequested) {
+        if (client >= 0)
+            flushOut(controller, client, true);
+        else
+            controller.advance(RealClock::instance().nowUs());
+        pollfd fd{client >= 0 ? client : server, POLLIN, 0};
+        const int ready = ::poll(&fd, 1, waitMs(controller, RealClock::instance().nowUs()));
+        if (ready <= 0 || !(fd.revents & (POLLIN | POLLHUP | POLLERR))) continue;
+        if (client < 0) {
+            client = ::accept(server, nullptr, nullptr);
+            // A device server has no rate of its own to tell: the line runs at the controller's.
+            if (client >= 0) controller.lineOpened(controller.lineRate());
+            continue;
+        }
+        std::array<std::uint8_t, 512> chunk{};
+        const ssize_t n = ::recv(client, chunk.data(), chunk.size(), 0);
+        if (n <= 0) {
+            ::close(client);
+            client = -1;
+            controller.lineClosed();
+            continue;
+        }
+        deliver(controller, chunk.data(), n);
+    }
+    if (client >= 0) ::close(client);
+    ::close(server);
+    return true;
+}
+
+} // namespace vtl::sim

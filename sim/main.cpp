@@ -1,0 +1,93 @@
+#include "sim/HostLoop.h"
+#include "sim/SimulatedController.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <csignal>
+#include <cstdio>
+
+using namespace vtl::sim;
+
+namespace {
+
+void onSignal(int) {
+    stopRequested = 1;
+}
+
+int fail(const QString& message) {
+    std::fprintf(stderr, "vtl-sim: %s\n", qPrintable(message));
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vtl-sim"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("A simulated controller on a pseudo-terminal or TCP port."));
+    parser.addHelpOption();
+    const QCommandLineOption model(
+        {QStringLiteral("model")},
+        QStringLiteral("One of: %1.").arg(modelNames().join(QStringLiteral(", "))),
+        QStringLiteral("MODEL"));
+    const QCommandLineOption address({QStringLiteral("address")},
+                                     QStringLiteral("Controller address."), QStringLiteral("N"),
+                                     QStringLiteral("1"));
+    const QCommandLineOption baud({QStringLiteral("baud")}, QStringLiteral("Line rate."),
+                                  QStringLiteral("RATE"), QStringLiteral("19200"));
+    const QCommandLineOption typeCode({QStringLiteral("type-code")},
+                                      QStringLiteral("Type code reported to the type code read."),
+                                      QStringLiteral("N"));
+    const QCommandLineOption pty({QStringLiteral("pty")},
+                                 QStringLiteral("Host on a new pseudo-terminal."));
+    const QCommandLineOption tcp({QStringLiteral("tcp")},
+                                 QStringLiteral("Host on 127.0.0.1:PORT (0: any free port)."),
+                                 QStringLiteral("PORT"));
+    parser.addOptions({model, address, baud, typeCode, pty, tcp});
+    parser.process(app);
+
+    const auto chosen = modelFromName(parser.value(model));
+    if (!chosen)
+        return fail(QStringLiteral("--model must be one of: %1")
+                        .arg(modelNames().join(QStringLiteral(", "))));
+    if (parser.isSet(pty) == parser.isSet(tcp))
+        return fail(QStringLiteral("give exactly one of --pty and --tcp PORT"));
+    bool ok = true;
+    ControllerOptions options;
+    options.model = *chosen;
+    options.address = parser.value(address).toInt(&ok);
+    if (!ok || options.address < 0 || options.address > 255)
+        return fail(QStringLiteral("bad --address"));
+    options.lineRate = parser.value(baud).toInt(&ok);
+    if (!ok || options.lineRate <= 0) return fail(QStringLiteral("bad --baud"));
+    if (parser.isSet(typeCode)) {
+        options.typeCode = parser.value(typeCode).toInt(&ok);
+        if (!ok || options.typeCode < 0 || options.typeCode > 65535)
+            return fail(QStringLiteral("bad --type-code"));
+    }
+    int port = 0;
+    if (parser.isSet(tcp)) {
+        port = parser.value(tcp).toInt(&ok);
+        if (!ok || port < 0 || port > 65535) return fail(QStringLiteral("bad --tcp port"));
+    }
+
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    SimulatedController controller(options);
+    const bool hosted =
+        parser.isSet(pty) ? hostOnPty(controller) : hostOnTcp(controller, std::uint16_t(port));
+    if (!hosted) return fail(QStringLiteral("cannot open the line"));
+
+    const QStringList violations = controller.violations();
+    for (const QString& v : violations)
+        std::fprintf(stderr, "violation: %s\n", qPrintable(v));
+    return violations.isEmpty() ? 0 : 1;
+}
