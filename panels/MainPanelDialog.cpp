@@ -154,7 +154,9 @@ void MainPanelDialog::build() {
 QWidget* MainPanelDialog::buildPortGroup(int port, const QString& title, const QString& role) {
     auto* group = new QGroupBox(title);
     auto* layout = new QVBoxLayout(group);
-    const QString name = title.toLower().remove(QLatin1Char(' '));
+    QString name = title; // "Port E" -> "portE"
+    name.remove(QLatin1Char(' '));
+    name[0] = name[0].toLower();
     baud_[std::size_t(port)] = makeButton(QStringLiteral("19200"), name + QStringLiteral("Baud"));
     role_[std::size_t(port)] = makeButton(role, name + QStringLiteral("Role"));
     cycleOnPress(baud_[std::size_t(port)], baudCycle(MainPort(port)));

@@ -1,17 +1,17 @@
 #include "panels/MainPanelOperations.h"
 
 #include "link/Clock.h"
+#include "link/CommandSet.h"
 #include "link/ConnectionState.h"
 #include "link/Session.h"
 #include "link/TransferBuffers.h"
 #include "link/UserInterface.h"
-#include "panels/MainPanelRecords.h"
 
 #include <algorithm>
 
 namespace vtl {
 
-namespace M = mainpanel;
+namespace C = commands;
 namespace O = MainPanelOffset;
 
 namespace {
@@ -50,17 +50,17 @@ QString MainPanelOperations::firmwareLine(std::uint32_t panelTypeCode) {
         .arg(panelTypeCode % 100, 2, 10, QLatin1Char('0'));
 }
 
-bool MainPanelOperations::read(std::uint8_t point, std::uint8_t table) {
+bool MainPanelOperations::read(C::RecordAddress record) {
     WaitCursor wait(ui_);
     buffers_.TransferLength = 0;
-    return exchange_(M::AnyPanel, M::Network, M::ReadRecord, point, table);
+    return exchange_(C::DirectPanel, C::LocalNetwork, record.command, record.point, record.table);
 }
 
-bool MainPanelOperations::write(std::uint8_t command, std::uint8_t point, std::uint8_t table,
-                                std::uint32_t length) {
+bool MainPanelOperations::write(C::RecordAddress record, std::uint32_t length) {
     WaitCursor wait(ui_);
     buffers_.TransferLength = length;
-    return exchange_(std::uint8_t(state_.PanelAddress), M::Network, command, point, table);
+    return exchange_(std::uint8_t(state_.PanelAddress), C::LocalNetwork, record.command,
+                     record.point, record.table);
 }
 
 void MainPanelOperations::open(MainPanelView& view) {
@@ -69,7 +69,7 @@ void MainPanelOperations::open(MainPanelView& view) {
 }
 
 bool MainPanelOperations::load(MainPanelView& view) {
-    if (!read(M::SettingsPoint, M::SettingsTable)) {
+    if (!read(C::MainPanelSettings)) {
         ui_.message(CommunicationError, ErrorCaption);
         return false;
     }
@@ -84,7 +84,7 @@ bool MainPanelOperations::load(MainPanelView& view) {
     memory_.PasswordField.back() = 0;
     showSettings(settings, view);
 
-    if (!read(M::ModemStringPoint, M::ModemStringTable)) {
+    if (!read(C::ModemString)) {
         ui_.message(CommunicationError, ErrorCaption);
         return true;
     }
@@ -133,8 +133,7 @@ bool MainPanelOperations::send(const MainPanelView& view) {
 
     std::copy_n(memory_.ModemStringField.begin(), MainPanelMemory::ModemStringSize,
                 buffers_.TransferBuffer.begin());
-    if (!write(M::WriteRecord, M::ModemStringPoint, M::ModemStringTable,
-               MainPanelMemory::ModemStringSize)) {
+    if (!write(C::writeOf(C::ModemString), C::ModemStringSize)) {
         ui_.message(CommunicationError, SendErrorCaption);
         return false;
     }
@@ -144,8 +143,7 @@ bool MainPanelOperations::send(const MainPanelView& view) {
     std::copy_n(memory_.PasswordField.begin(), MainPanelSettings::PasswordSize, out);
     clock_.sleepMs(SettleMs);
     // Still the old address: the controller moves to the new one only once it has this block.
-    const bool sent =
-        write(M::WriteRecord, M::SettingsPoint, M::SettingsTable, MainPanelSettings::Size);
+    const bool sent = write(C::writeOf(C::MainPanelSettings), C::MainPanelSettingsSize);
     if (sent)
         ui_.message(QStringLiteral("Configuration Sent"), QStringLiteral("VTL"));
     else
@@ -161,7 +159,7 @@ bool MainPanelOperations::clear() {
         ui_.message(QStringLiteral("This Will Completely Clear The Controller.\n\nProceed?"),
                     QStringLiteral("WARNING!"), MessageButtons::OkCancel, MessageIcon::Question);
     if (answer != MessageAnswer::Ok) return false;
-    if (!write(M::ClearController, 0, 0, 0)) {
+    if (!write(C::ClearMemory, 0)) {
         ui_.message(CommunicationError, ErrorCaption);
         return false;
     }

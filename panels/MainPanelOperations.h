@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/CommandSet.h"
 #include "panels/MainPanelMemory.h"
 #include "panels/MainPanelView.h"
 #include "panels/PanelExchange.h"
@@ -41,8 +42,9 @@ public:
     static QString firmwareLine(std::uint32_t panelTypeCode);
 
 private:
-    bool read(std::uint8_t point, std::uint8_t table);
-    bool write(std::uint8_t command, std::uint8_t point, std::uint8_t table, std::uint32_t length);
+    // Reads go to whichever controller is at the end of the cable; writes to PanelAddress.
+    bool read(commands::RecordAddress record);
+    bool write(commands::RecordAddress record, std::uint32_t length);
     void showSettings(const MainPanelSettings& settings, MainPanelView& view) const;
     void takeSettings(const MainPanelView& view);
 

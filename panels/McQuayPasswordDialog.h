@@ -15,10 +15,10 @@ public:
     explicit McQuayPasswordDialog(MainPanelMemory& memory, QWidget* parent = nullptr);
 
     QLineEdit* field() const { return field_; }
-
-private:
+    // OK: takes the field's text into the remembered copy.
     void accept() override;
 
+private:
     MainPanelMemory& memory_;
     QLineEdit* field_;
 };
