@@ -21,17 +21,6 @@ const QString ErrorCaption = QStringLiteral("Error");
 // Send reports with its own caption, which ends in a blank.
 const QString SendErrorCaption = QStringLiteral("Error ");
 
-class WaitCursor {
-public:
-    explicit WaitCursor(UserInterface& ui) : ui_(ui) { ui_.setWaitCursor(true); }
-    ~WaitCursor() { ui_.setWaitCursor(false); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    UserInterface& ui_;
-};
-
 } // namespace
 
 MainPanelOperations::MainPanelOperations(ConnectionState& state, TransferBuffers& buffers,
@@ -51,13 +40,11 @@ QString MainPanelOperations::firmwareLine(std::uint32_t panelTypeCode) {
 }
 
 bool MainPanelOperations::read(C::RecordAddress record) {
-    WaitCursor wait(ui_);
     buffers_.TransferLength = 0;
     return exchange_(C::DirectPanel, C::LocalNetwork, record.command, record.point, record.table);
 }
 
 bool MainPanelOperations::write(C::RecordAddress record, std::uint32_t length) {
-    WaitCursor wait(ui_);
     buffers_.TransferLength = length;
     return exchange_(std::uint8_t(state_.PanelAddress), C::LocalNetwork, record.command,
                      record.point, record.table);
