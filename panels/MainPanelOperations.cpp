@@ -56,7 +56,8 @@ void MainPanelOperations::open(MainPanelView& view) {
 }
 
 bool MainPanelOperations::load(MainPanelView& view) {
-    if (!read(C::MainPanelSettings)) {
+    // A short reply would leave the rest of the block to whatever an earlier reply left behind.
+    if (!read(C::MainPanelSettings) || buffers_.TransferLength < C::MainPanelSettingsSize) {
         ui_.message(CommunicationError, ErrorCaption);
         return false;
     }
@@ -75,9 +76,11 @@ bool MainPanelOperations::load(MainPanelView& view) {
         ui_.message(CommunicationError, ErrorCaption);
         return true;
     }
-    std::copy_n(buffers_.ReplyBuffer.begin(), MainPanelMemory::ModemStringSize,
-                memory_.ModemStringField.begin());
-    memory_.ModemStringField.back() = 0;
+    // Only what this reply brought; a shorter string is padded with zero bytes as it would be sent.
+    const auto received = std::min(buffers_.TransferLength, C::ModemStringSize);
+    auto end =
+        std::copy_n(buffers_.ReplyBuffer.begin(), received, memory_.ModemStringField.begin());
+    std::fill(end, memory_.ModemStringField.end(), std::uint8_t(0));
     return true;
 }
 

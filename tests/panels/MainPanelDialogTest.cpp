@@ -189,6 +189,21 @@ TEST_F(MainPanelWindow, AddressClampedOnLeavingTheField) {
     EXPECT_EQ(address->text(), "4");
 }
 
+TEST_F(MainPanelWindow, EnterInTheAddressFieldSends) {
+    dialog.start();
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    auto* address = find<AddressSpinBox>("address");
+    address->setFocus();
+    address->setText("300");
+    panel.calls.clear();
+    QTest::keyClick(address, Qt::Key_Return);
+    ASSERT_EQ(panel.calls.size(), 2u);
+    EXPECT_EQ(panel.written(49).at(7), char(125));
+    EXPECT_EQ(state.PanelAddress, 125u);
+}
+
 TEST_F(MainPanelWindow, HooksForOtherWindowsDoNothingElse) {
     QSignalSpy ethernet(&dialog, &MainPanelDialog::ethernetRequested);
     QSignalSpy backup(&dialog, &MainPanelDialog::backupRequested);

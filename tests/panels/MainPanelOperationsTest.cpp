@@ -194,6 +194,24 @@ TEST_F(MainPanelOps, FailedSettingsReadChangesNothing) {
     EXPECT_EQ(state.PanelAddress, 44u);
 }
 
+TEST_F(MainPanelOps, ShortRepliesBringNoStaleBytes) {
+    ops.load(view);
+    const auto viewBefore = view;
+    panel.settings = QByteArray::fromHex("0101060606060609"); // 8 of 18 bytes
+    panel.modemString = "ATZ";
+    ui.messages.clear();
+    EXPECT_FALSE(ops.load(view));
+    EXPECT_EQ(ui.briefs(), QStringList{"[Error] Communication Error"});
+    EXPECT_EQ(view, viewBefore);
+    EXPECT_EQ(state.PanelAddress, 5u);
+
+    panel.settings = QByteArray::fromHex("0302060c180c0105000348656c6c6f210000");
+    ASSERT_TRUE(ops.load(view));
+    EXPECT_EQ(memory.modemStringText(), "ATZ");
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(memory.ModemStringField.data()), 33),
+              QByteArray("ATZ") + QByteArray(30, '\0'));
+}
+
 TEST_F(MainPanelOps, FailedSettingsWriteStillMovesAddressAndRate) {
     ops.load(view);
     panel.failingCommands = {138};
