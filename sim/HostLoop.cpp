@@ -101,17 +101,23 @@ bool hostOnPty(SimulatedController& controller) {
 
     int rate = slaveRate(master);
     controller.lineOpened(rate);
+    // The program may change the rate at any time, also while it only listens.
+    auto followRate = [&] {
+        if (const int now = slaveRate(master); now != rate) {
+            rate = now;
+            controller.lineOpened(rate);
+        }
+    };
     while (!stopRequested) {
+        followRate();
         flushOut(controller, master, false);
         pollfd fd{master, POLLIN, 0};
-        const int ready = ::poll(&fd, 1, waitMs(controller, RealClock::instance().nowUs()));
+        const int ready =
+            ::poll(&fd, 1, std::min(waitMs(controller, RealClock::instance().nowUs()), 20));
         if (ready > 0 && (fd.revents & POLLIN)) {
             std::array<std::uint8_t, 512> chunk{};
             const ssize_t n = ::read(master, chunk.data(), chunk.size());
-            if (const int now = slaveRate(master); now != rate) {
-                rate = now;
-                controller.lineOpened(rate);
-            }
+            followRate();
             if (n > 0) deliver(controller, chunk.data(), n);
         } else if (ready > 0) {
             ::usleep(10'000); // a hang-up while nobody has the port open

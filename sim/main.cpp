@@ -46,7 +46,9 @@ int main(int argc, char** argv) {
     const QCommandLineOption tcp({QStringLiteral("tcp")},
                                  QStringLiteral("Host on 127.0.0.1:PORT (0: any free port)."),
                                  QStringLiteral("PORT"));
-    parser.addOptions({model, address, baud, typeCode, pty, tcp});
+    const QCommandLineOption log({QStringLiteral("log")},
+                                 QStringLiteral("Print every frame heard and sent on exit."));
+    parser.addOptions({model, address, baud, typeCode, pty, tcp, log});
     parser.process(app);
 
     const auto chosen = modelFromName(parser.value(model));
@@ -86,6 +88,11 @@ int main(int argc, char** argv) {
         parser.isSet(pty) ? hostOnPty(controller) : hostOnTcp(controller, std::uint16_t(port));
     if (!hosted) return fail(QStringLiteral("cannot open the line"));
 
+    if (parser.isSet(log))
+        for (const FrameRecord& f : controller.frames())
+            std::fprintf(stderr, "%lld %s %s: %s\n", static_cast<long long>(f.timeUs),
+                         f.direction == FrameRecord::Direction::Heard ? "heard" : "sent",
+                         qPrintable(f.note), f.bytes.toHex(' ').constData());
     const QStringList violations = controller.violations();
     for (const QString& v : violations)
         std::fprintf(stderr, "violation: %s\n", qPrintable(v));

@@ -1,4 +1,6 @@
 #include <QProcess>
+#include <QTcpSocket>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -9,48 +11,101 @@
 
 namespace {
 
-// The executable on a real pseudo-terminal: one LAN exchange, then SIGTERM.
-QByteArray exchange(const QByteArray& request, int* exitCode, QByteArray* errors) {
-    QProcess sim;
-    sim.start(QStringLiteral(VTL_SIM_EXE), {"--model", "main", "--baud", "9600", "--pty"});
-    if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000)) return "no start";
-    const QByteArray line = sim.readLine().trimmed();
-    if (!line.startsWith("port: /dev/")) return "bad port line: " + line;
-    const int fd = ::open(line.mid(6).constData(), O_RDWR | O_NOCTTY);
+const QByteArray TypeCodeRequest("AAAAA12345\x7F\x00\x2A\x12\x02", 15);
+const char* const TypeCodeReply = "41 41 41 41 41 31 32 33 34 35 00 01 8e 12 02 02 00 40 01 41 00";
+
+// vtl-sim as a separate process, stopped with SIGTERM.
+struct SimProcess {
+    explicit SimProcess(const QStringList& arguments) {
+        process.start(QStringLiteral(VTL_SIM_EXE), arguments);
+        if (process.waitForStarted(5000) && process.waitForReadyRead(5000))
+            port = QString::fromLatin1(process.readLine().trimmed());
+    }
+    int stop() {
+        process.terminate();
+        process.waitForFinished(5000);
+        errors = process.readAllStandardError();
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+    QProcess process;
+    QString port;
+    QByteArray errors;
+};
+
+int openPty(const QString& path, speed_t speed) {
+    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
     termios tio{};
     ::tcgetattr(fd, &tio);
     ::cfmakeraw(&tio);
-    ::cfsetspeed(&tio, B9600);
+    ::cfsetspeed(&tio, speed);
     ::tcsetattr(fd, TCSANOW, &tio);
-    (void)!::write(fd, request.constData(), size_t(request.size()));
-    QByteArray reply;
+    return fd;
+}
+
+QByteArray readPty(int fd, int atLeast, int timeoutMs = 1000) {
+    QByteArray got;
     pollfd p{fd, POLLIN, 0};
-    while (::poll(&p, 1, 1000) > 0) {
+    while (got.size() < atLeast && ::poll(&p, 1, timeoutMs) > 0) {
         char chunk[256];
         const ssize_t n = ::read(fd, chunk, sizeof chunk);
         if (n <= 0) break;
-        reply.append(chunk, n);
-        if (reply.size() >= 21) break;
+        got.append(chunk, n);
     }
-    ::close(fd);
-    sim.terminate();
-    sim.waitForFinished(5000);
-    *exitCode = sim.exitStatus() == QProcess::NormalExit ? sim.exitCode() : -1;
-    *errors = sim.readAllStandardError();
-    return reply;
+    return got;
 }
 
 TEST(SimHost, PtyExchangeThenCleanExit) {
-    int exitCode = -2;
-    QByteArray errors;
-    const QByteArray reply =
-        exchange(QByteArray("AAAAA12345\x7F\x00\x2A\x12\x02", 15), &exitCode, &errors);
-    EXPECT_EQ(reply.toHex(' '), "41 41 41 41 41 31 32 33 34 35 00 01 8e 12 02 02 00 40 01 41 00");
-    EXPECT_EQ(exitCode, 0) << errors.constData();
+    SimProcess sim({"--model", "main", "--baud", "9600", "--pty"});
+    ASSERT_TRUE(sim.port.startsWith("port: /dev/pts/")) << qPrintable(sim.port);
+    const int fd = openPty(sim.port.mid(6), B9600);
+    (void)!::write(fd, TypeCodeRequest.constData(), size_t(TypeCodeRequest.size()));
+    EXPECT_EQ(readPty(fd, 21).toHex(' '), TypeCodeReply);
+    ::close(fd);
+    EXPECT_EQ(sim.stop(), 0) << sim.errors.constData();
+}
 
-    EXPECT_TRUE(exchange("AAAAA1x", &exitCode, &errors).isEmpty());
-    EXPECT_EQ(exitCode, 1);
-    EXPECT_TRUE(errors.contains("broken preamble")) << errors.constData();
+TEST(SimHost, ViolationsEndWithExitStatusOne) {
+    SimProcess sim({"--model", "main", "--pty"});
+    const int fd = openPty(sim.port.mid(6), B19200);
+    (void)!::write(fd, "AAAAA1x", 7);
+    EXPECT_TRUE(readPty(fd, 1, 300).isEmpty());
+    ::close(fd);
+    EXPECT_EQ(sim.stop(), 1);
+    EXPECT_TRUE(sim.errors.contains("broken preamble: 0x78 at position 6"))
+        << sim.errors.constData();
+}
+
+TEST(SimHost, SubLanIsHeardOnlyAtItsRate) {
+    SimProcess sim({"--model", "sub5000", "--address", "7", "--baud", "38400", "--pty"});
+    const int fd = openPty(sim.port.mid(6), B38400);
+    EXPECT_TRUE(readPty(fd, 30).contains(QByteArray("EEE\x0E\x0F", 5)));
+    termios tio{};
+    ::tcgetattr(fd, &tio);
+    ::cfsetspeed(&tio, B9600);
+    ::tcsetattr(fd, TCSANOW, &tio);
+    ::tcflush(fd, TCIFLUSH);
+    readPty(fd, 11); // what was under way when the rate changed
+    const QByteArray noise = readPty(fd, 30);
+    EXPECT_GE(noise.size(), 30);
+    EXPECT_EQ(noise.count('\0'), noise.size());
+    ::close(fd);
+    EXPECT_EQ(sim.stop(), 0) << sim.errors.constData();
+}
+
+TEST(SimHost, TcpExchange) {
+    SimProcess sim({"--model", "lan490", "--tcp", "0"});
+    const QUrl url(sim.port.mid(6));
+    ASSERT_EQ(url.scheme(), "tcp") << qPrintable(sim.port);
+    QTcpSocket socket;
+    socket.connectToHost(url.host(), quint16(url.port()));
+    ASSERT_TRUE(socket.waitForConnected(2000));
+    socket.write(TypeCodeRequest);
+    QByteArray reply;
+    while (reply.size() < 21 && socket.waitForReadyRead(1000))
+        reply += socket.readAll();
+    EXPECT_EQ(reply.toHex(' '), "41 41 41 41 41 31 32 33 34 35 00 01 8e 12 02 02 00 ea 01 eb 00");
+    socket.close();
+    EXPECT_EQ(sim.stop(), 0) << sim.errors.constData();
 }
 
 } // namespace
