@@ -1,0 +1,261 @@
+#include "panelfile/PanelBackup.h"
+
+#include "link/CommandSet.h"
+#include "panelfile/BlockRecord.h"
+#include "panelfile/PanelFileHeader.h"
+#include "panelfile/SubPanelConversions.h"
+
+#include <algorithm>
+
+namespace vtl {
+namespace {
+
+namespace cmd = commands;
+
+constexpr int EthernetCommand = 71;
+constexpr int InterProtocolCommand = 212;
+constexpr int SubTableCommandBase = 50; // sub panel records at or above this go through table reads
+constexpr int SubPanelTypeCommand = 55;
+constexpr int KestromCommand = 154;
+constexpr std::uint8_t ExtendedDescriptorsTable7000 = 120;
+constexpr std::uint8_t ExtendedDescriptorsTable = 127;
+
+QString caption(const char* text) {
+    return QString::fromLatin1(text);
+}
+
+// The LAN controllers keep erased blocks as all 0 or all 255; such a block is stored empty.
+std::uint32_t lanStoredLength(const SubPanelReply& reply) {
+    const auto data = reply.buffer.first(std::min<std::size_t>(reply.length, reply.buffer.size()));
+    const bool allZero = std::all_of(data.begin(), data.end(), [](auto b) { return b == 0; });
+    const bool allFf = std::all_of(data.begin(), data.end(), [](auto b) { return b == 0xFF; });
+    return allZero || allFf ? 0 : reply.length;
+}
+
+} // namespace
+
+PanelBackup::PanelBackup(Session& session, PanelFamily family)
+    : session_(session), family_(family), now_([] { return QDateTime::currentDateTime(); }) {}
+
+BackupOutcome PanelBackup::run(const QString& path) {
+    QSaveFile file(path);
+    return run(file);
+}
+
+BackupOutcome PanelBackup::run(QSaveFile& file) {
+    ConnectionState& state = session_.state;
+    UserInterface& ui = session_.ui;
+    column_ = catalogueColumn(family_, state);
+    extendedPidRecords_ = false;
+    lastExchangeOk_ = false;
+    trendHalves_[0].clear();
+    trendHalves_[1].clear();
+
+    if (!file.open(QIODevice::WriteOnly) || !writeSignature(file) || !writeStamps(file, now_()))
+        return writeFailed(file, false);
+
+    std::uint8_t anyAddress = 0;
+    if (family_ == PanelFamily::Sub) {
+        if (state.PanelAddress == 0) {
+            file.cancelWriting();
+            ui.message(QStringLiteral("Invalid Address Or Panel Not Supported."), caption("Error"),
+                       MessageButtons::Ok, MessageIcon::None);
+            return BackupOutcome::InvalidAddress;
+        }
+        anyAddress = askAnyAddress();
+    }
+    if (!writeFamilyBlock(file, familyCode(family_, state), anyAddress))
+        return writeFailed(file, false);
+
+    const BackupOutcome walked = walk(file);
+    if (walked != BackupOutcome::Finished) return walked;
+
+    if (family_ == PanelFamily::Sub) releaseBusIfHeld();
+    if (!file.commit()) return writeFailed(file, true);
+    ui.setStatus(QStringLiteral("Finished Creating Panel File"));
+    return BackupOutcome::Finished;
+}
+
+std::uint8_t PanelBackup::askAnyAddress() {
+    const MessageAnswer answer =
+        session_.ui.message(QStringLiteral("Make Panel File Address Specific?"), caption("VTL"),
+                            MessageButtons::YesNo, MessageIcon::Question);
+    return answer == MessageAnswer::No ? 1 : 0;
+}
+
+BackupOutcome PanelBackup::walk(QSaveFile& file) {
+    const BlockCatalogue& catalogue = catalogueFor(family_);
+    for (const CatalogueEntry& entry : catalogue.entries()) {
+        const int count = entry.count(column_);
+        if (count == 0) continue;
+        // Markers stand for one record whatever the column says.
+        const BackupOutcome outcome = walkEntry(file, entry, entry.command < 0 ? 1 : count);
+        if (outcome != BackupOutcome::Finished) return outcome;
+    }
+    return BackupOutcome::Finished;
+}
+
+BackupOutcome PanelBackup::walkEntry(QSaveFile& file, const CatalogueEntry& entry, int count) {
+    const bool pairs = family_ == PanelFamily::Sub && entry.command == 10;
+    for (int block = 0; block < count; ++block) {
+        session_.ui.setStatus(QStringLiteral("Reading %1 %2 of %3")
+                                  .arg(QString(entry.name))
+                                  .arg(block + 1)
+                                  .arg(count));
+        const ReadAddress address = readAddress(entry.command, block);
+        const ReadResult result = readBlock(address);
+        if (result == ReadResult::Aborted) {
+            file.cancelWriting();
+            return BackupOutcome::Aborted;
+        }
+        const bool read = result == ReadResult::Read;
+        QByteArray records;
+        if (pairs)
+            records = trendLogPart(block, read, block == count - 1);
+        else if (read)
+            records = recordsFor(entry.command, block, address);
+        if (!records.isEmpty() && file.write(records) != records.size())
+            return writeFailed(file, true);
+    }
+    return BackupOutcome::Finished;
+}
+
+PanelBackup::ReadAddress PanelBackup::readAddress(int catalogueCommand, int block) const {
+    const auto point = std::uint8_t(block);
+    if (catalogueCommand == EthernetCommand)
+        return {cmd::RoutingTable.command, cmd::RoutingTable.point, cmd::RoutingTable.table};
+    if (catalogueCommand == InterProtocolCommand) {
+        const auto a = cmd::InterProtocolSetup(point);
+        return {a.command, a.point, a.table};
+    }
+    if (family_ != PanelFamily::Sub) return {std::uint8_t(catalogueCommand), point, 0};
+
+    switch (catalogueCommand) {
+    case CatalogueMarker::SubPanelDescriptors:
+        return {cmd::SubPanelDescriptors.command, cmd::SubPanelDescriptors.point,
+                cmd::SubPanelDescriptors.table};
+    case CatalogueMarker::SubPanelExtendedDescriptors:
+        return {SubTableCommandBase, 0,
+                column_ == CatalogueColumn::Sub7000 ? ExtendedDescriptorsTable7000
+                                                    : ExtendedDescriptorsTable};
+    case CatalogueMarker::CustomUnits:
+        return {cmd::CustomUnits.command, cmd::CustomUnits.point, cmd::CustomUnits.table};
+    default:
+        if (catalogueCommand >= SubTableCommandBase)
+            return {SubTableCommandBase, point,
+                    std::uint8_t(catalogueCommand - SubTableCommandBase)};
+        return {std::uint8_t(catalogueCommand), point, 0};
+    }
+}
+
+PanelBackup::ReadResult PanelBackup::readBlock(const ReadAddress& address) {
+    UserInterface& ui = session_.ui;
+    for (;;) {
+        session_.buffers.TransferLength = 0;
+        lastExchangeOk_ = session_.exchange.PanelTransaction(
+            std::uint8_t(session_.state.PanelAddress), cmd::LocalNetwork, address.command,
+            address.point, address.table);
+        if (lastExchangeOk_) return ReadResult::Read;
+        const MessageAnswer answer =
+            ui.message(QStringLiteral("Problem Retrieving Data."), caption("VTL"),
+                       MessageButtons::AbortRetryIgnore, MessageIcon::Exclamation);
+        if (answer == MessageAnswer::Retry) continue;
+        if (answer == MessageAnswer::Ignore) return ReadResult::Ignored;
+        ui.message(QStringLiteral("Panel File Creation Aborted."), caption("VTL"),
+                   MessageButtons::Ok, MessageIcon::None);
+        ui.setStatus(QString());
+        return ReadResult::Aborted;
+    }
+}
+
+QByteArray PanelBackup::recordsFor(int catalogueCommand, int block, const ReadAddress& address) {
+    if (family_ == PanelFamily::Sub) return subRecords(catalogueCommand, block, address);
+    return lanOrMainRecord(catalogueCommand, block, address);
+}
+
+QByteArray PanelBackup::lanOrMainRecord(int catalogueCommand, int block,
+                                        const ReadAddress& address) const {
+    SubPanelReply reply{session_.buffers.ReplyBuffer, session_.buffers.TransferLength};
+    if (family_ == PanelFamily::Lan) reply.length = lanStoredLength(reply);
+    const auto point = std::uint8_t(block);
+    if (catalogueCommand == InterProtocolCommand)
+        return subpanel::plainRecord(address.command, point, address.table, reply);
+    return subpanel::plainRecord(std::uint8_t(catalogueCommand), point, 0, reply);
+}
+
+QByteArray PanelBackup::subRecords(int catalogueCommand, int block, const ReadAddress& address) {
+    const SubPanelReply reply{session_.buffers.ReplyBuffer, session_.buffers.TransferLength};
+    const auto point = std::uint8_t(block);
+    switch (catalogueCommand) {
+    case KestromCommand:
+        extendedPidRecords_ = reply.at(0) != 0;
+        return subpanel::plainRecord(KestromCommand, point, 0, reply);
+    case 4:
+        return subpanel::pidControllersRecord(point, reply, extendedPidRecords_);
+    case 7:
+        return subpanel::programsRecord(point, reply);
+    case 8:
+        return subpanel::tablesRecord(point, reply);
+    case 9:
+        return subpanel::runtimeLogsRecord(point, reply);
+    case 16:
+        return subpanel::programCodeRecord(point, reply);
+    case 19:
+        return subpanel::systemGroupDataRecord(point, reply);
+    case CatalogueMarker::SubPanelDescriptors:
+        return subpanel::descriptorsRecords(reply);
+    case CatalogueMarker::CustomUnits:
+        return subpanel::customUnitsRecord(reply);
+    case CatalogueMarker::SubPanelExtendedDescriptors:
+        return subpanel::plainRecord(std::uint8_t(SubTableCommandBase + address.table), 0, 0,
+                                     reply);
+    case SubPanelTypeCommand: {
+        ConnectionState& state = session_.state;
+        const std::uint8_t type = subpanel::storedSubPanelType(state.Table5Point);
+        if (type != state.Table5Point) state.Table5Point = type;
+        return subpanel::subPanelTypeRecord(type);
+    }
+    default:
+        return subpanel::plainRecord(std::uint8_t(catalogueCommand), point, 0, reply);
+    }
+}
+
+// Two trend log blocks make one record. A block left out with Ignore contributes zeros, so the
+// record keeps its 44 bytes; when both blocks of a pair are left out, so is the record.
+QByteArray PanelBackup::trendLogPart(int block, bool readOk, bool lastOfEntry) {
+    const SubPanelReply reply{session_.buffers.ReplyBuffer, session_.buffers.TransferLength};
+    trendHalves_[block % 2] = readOk ? subpanel::trendLogHalf(reply) : QByteArray();
+    if (block % 2 == 0 && !lastOfEntry) return {};
+
+    QByteArray first = trendHalves_[0];
+    QByteArray second = block % 2 == 1 ? trendHalves_[1] : QByteArray();
+    trendHalves_[0].clear();
+    trendHalves_[1].clear();
+    if (first.isEmpty() && second.isEmpty()) return {};
+    const QByteArray zeros(qsizetype(subpanel::TrendHalfSize), '\0');
+    return subpanel::trendLogsRecord(std::uint8_t(block / 2), first.isEmpty() ? zeros : first,
+                                     second.isEmpty() ? zeros : second);
+}
+
+// A write failure keeps the target as it was. A sub panel still holding the bus gets it back.
+BackupOutcome PanelBackup::writeFailed(QSaveFile& file, bool walking) {
+    if (walking && family_ == PanelFamily::Sub) releaseBusIfHeld();
+    file.cancelWriting();
+    session_.ui.message(QStringLiteral("Error In Writing To The File."), caption("Error"),
+                        MessageButtons::Ok, MessageIcon::None);
+    if (walking) session_.ui.setStatus(QString());
+    return BackupOutcome::WriteFailed;
+}
+
+// After a successful read the PC still holds the bus unless the exchange itself released it (as
+// it does for an empty program code reply); releasing twice would confuse the controller.
+void PanelBackup::releaseBusIfHeld() {
+    if (lastExchangeOk_ && !session_.state.PollPending) session_.exchange.ReleaseBus();
+    lastExchangeOk_ = false;
+}
+
+bool runPanelBackup(Session& session, PanelFamily family, const QString& path) {
+    return PanelBackup(session, family).run(path) == BackupOutcome::Finished;
+}
+
+} // namespace vtl

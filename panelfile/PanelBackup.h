@@ -1,0 +1,77 @@
+#pragma once
+
+#include "link/Session.h"
+#include "panelfile/BlockCatalogue.h"
+#include "panelfile/FamilyCode.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QSaveFile>
+#include <QString>
+#include <functional>
+
+namespace vtl {
+
+// How the configuration windows ask for the file a backup writes.
+namespace PanelBackupSaveDialog {
+inline constexpr char Filter[] = "RZQ Panel Files (*.PNL)";
+inline constexpr char Pattern[] = "*.PNL";
+inline constexpr char DefaultSuffix[] = "PNL";
+inline constexpr int MaxPathLength = 256;
+inline constexpr bool ConfirmOverwrite = true;
+} // namespace PanelBackupSaveDialog
+
+enum class BackupOutcome {
+    Finished,       // the file is complete and has replaced the target
+    Aborted,        // the user gave up after a failed read
+    WriteFailed,    // the file could not be opened, written or put in place
+    InvalidAddress, // sub panel at address 0
+};
+
+// Reads every memory block of the connected controller into a panel file. The file is written
+// beside the target and replaces it only when the backup is complete, so any other way out leaves
+// an existing target exactly as it was.
+class PanelBackup {
+public:
+    PanelBackup(Session& session, PanelFamily family);
+
+    // The local time the stamps are taken from; the current time unless replaced.
+    void setTimeSource(std::function<QDateTime()> now) { now_ = std::move(now); }
+
+    BackupOutcome run(const QString& path);
+    // `file` names the target and is not open yet.
+    BackupOutcome run(QSaveFile& file);
+
+private:
+    struct ReadAddress {
+        std::uint8_t command, point, table;
+    };
+    enum class ReadResult { Read, Ignored, Aborted };
+
+    BackupOutcome walk(QSaveFile& file);
+    BackupOutcome walkEntry(QSaveFile& file, const CatalogueEntry& entry, int count);
+    ReadAddress readAddress(int catalogueCommand, int block) const;
+    ReadResult readBlock(const ReadAddress& address);
+    QByteArray recordsFor(int catalogueCommand, int block, const ReadAddress& address);
+    QByteArray lanOrMainRecord(int catalogueCommand, int block, const ReadAddress& address) const;
+    QByteArray subRecords(int catalogueCommand, int block, const ReadAddress& address);
+    QByteArray trendLogPart(int block, bool readOk, bool lastOfEntry);
+    std::uint8_t askAnyAddress();
+    BackupOutcome writeFailed(QSaveFile& file, bool walking);
+    void releaseBusIfHeld();
+
+    Session& session_;
+    PanelFamily family_;
+    CatalogueColumn column_ = CatalogueColumn::Main;
+    std::function<QDateTime()> now_;
+
+    // Sub panels: the PID entry size follows the Kestrom Configuration block.
+    bool extendedPidRecords_ = false;
+    bool lastExchangeOk_ = false;
+    QByteArray trendHalves_[2];
+};
+
+// The backup as the windows and the command line start it; true when the file was written.
+bool runPanelBackup(Session& session, PanelFamily family, const QString& path);
+
+} // namespace vtl
