@@ -76,13 +76,26 @@ QList<FrameRecord> SimulatedController::framesNoted(const QString& note) const {
 // ---- line -------------------------------------------------------------------------------------
 
 void SimulatedController::lineOpened(std::int32_t baudRate) {
-    if (rx_ != Rx::Hunt) abandonFrame(QStringLiteral("frame cut short by a reopened line"));
+    if (rx_ == Rx::BlockAck || rx_ == Rx::EmptyAck)
+        endAckWait();
+    else if (rx_ != Rx::Hunt)
+        abandonFrame(QStringLiteral("frame cut short by a reopened line"));
     pcRate_ = baudRate;
     lineOpen_ = true;
 }
 
 void SimulatedController::lineClosed() {
     lineOpen_ = false;
+}
+
+void SimulatedController::endAckWait() {
+    // A reply spoilt on purpose may well be given up by the PC.
+    if (!replyFaulted_)
+        violation(rx_ == Rx::BlockAck ? QStringLiteral("no 0x06 after a 128-byte reply block")
+                                      : QStringLiteral("no 0x06 after an empty reply"));
+    rx_ = Rx::Hunt;
+    replyData_.clear();
+    replyPos_ = 0;
 }
 
 void SimulatedController::advance(std::int64_t nowUs) {
@@ -94,11 +107,12 @@ void SimulatedController::advance(std::int64_t nowUs) {
     const bool midFrame = rx_ != Rx::Hunt && rx_ != Rx::BlockAck && rx_ != Rx::EmptyAck;
     if (midFrame && now_ - lastRxUs_ >= options_.frameGapUs)
         abandonFrame(QStringLiteral("frame cut short: silence after %1 bytes").arg(heard_.size()));
-    if ((rx_ == Rx::BlockAck || rx_ == Rx::EmptyAck) && now_ >= ackDeadlineUs_) {
-        if (!replyFaulted_)
-            violation(rx_ == Rx::BlockAck ? QStringLiteral("no 0x06 after a 128-byte reply block")
-                                          : QStringLiteral("no 0x06 after an empty reply"));
-        rx_ = Rx::Hunt;
+    if ((rx_ == Rx::BlockAck || rx_ == Rx::EmptyAck) && now_ >= ackDeadlineUs_) endAckWait();
+    // A PC that went quiet while holding the bus loses it, as on a real sub network.
+    if (bus_ == Bus::HeldByPc && options_.busHoldTimeoutUs > 0 &&
+        now_ - std::max(lastRxUs_, lastDueUs_) >= options_.busHoldTimeoutUs) {
+        bus_ = Bus::Talking;
+        nextTalkUs_ = now_;
     }
     busTick();
     // Bytes nobody reads are lost: a closed line drops them, a full input queue overflows.
@@ -132,6 +146,8 @@ std::int64_t SimulatedController::nextEventUs() const {
     if (subLan()) {
         if (bus_ == Bus::Talking) next = std::min(next, nextTalkUs_ < 0 ? now_ : nextTalkUs_);
         if (bus_ == Bus::PollWait) next = std::min(next, pollDeadlineUs_);
+        if (bus_ == Bus::HeldByPc && options_.busHoldTimeoutUs > 0)
+            next = std::min(next, std::max(lastRxUs_, lastDueUs_) + options_.busHoldTimeoutUs);
     }
     return next;
 }
@@ -252,8 +268,8 @@ void SimulatedController::receive(std::uint8_t byte, std::int64_t nowUs) {
     case Rx::EmptyAck:
         rx_ = Rx::Hunt;
         if (byte == 0x06) {
-            frames_.append({now_, now_, FrameRecord::Direction::Heard, QByteArray(1, 0x06),
-                            QStringLiteral("data ack")});
+            record({now_, now_, FrameRecord::Direction::Heard, QByteArray(1, 0x06),
+                    QStringLiteral("data ack")});
             if (replyPos_ < replyData_.size()) sendReplyPart();
         } else {
             violation(QStringLiteral("%1 where 0x06 was due").arg(hex(byte)));
@@ -265,8 +281,8 @@ void SimulatedController::receive(std::uint8_t byte, std::int64_t nowUs) {
         if (byte == 0x01) {
             bus_ = Bus::HeldByPc;
             pollDeadlineUs_ = Idle;
-            frames_.append({heardStartUs_, now_, FrameRecord::Direction::Heard,
-                            QByteArray("\x01\x01", 2), QStringLiteral("poll answer")});
+            record({heardStartUs_, now_, FrameRecord::Direction::Heard, QByteArray("\x01\x01", 2),
+                    QStringLiteral("poll answer")});
         } else {
             violation(QStringLiteral("poll answer 0x01 followed by %1").arg(hex(byte)));
             hunt(byte);
@@ -340,8 +356,8 @@ bool SimulatedController::addressedToMe() const {
 void SimulatedController::completeFrame() {
     rx_ = Rx::Hunt;
     const bool release = isRelease();
-    frames_.append({heardStartUs_, now_, FrameRecord::Direction::Heard, heard_,
-                    release ? QStringLiteral("release") : QStringLiteral("request")});
+    record({heardStartUs_, now_, FrameRecord::Direction::Heard, heard_,
+            release ? QStringLiteral("release") : QStringLiteral("request")});
     heard_.clear();
     if (release) {
         handleRelease();
@@ -362,10 +378,15 @@ void SimulatedController::completeFrame() {
 void SimulatedController::abandonFrame(const QString& why) {
     violation(why);
     if (!heard_.isEmpty())
-        frames_.append({heardStartUs_, now_, FrameRecord::Direction::Heard, heard_,
-                        QStringLiteral("rejected")});
+        record({heardStartUs_, now_, FrameRecord::Direction::Heard, heard_,
+                QStringLiteral("rejected")});
     heard_.clear();
     rx_ = Rx::Hunt;
+}
+
+void SimulatedController::record(const FrameRecord& frame) {
+    if (frames_.size() >= MaxFrames) frames_.remove(0, MaxFrames / 10);
+    frames_.append(frame);
 }
 
 void SimulatedController::violation(const QString& what) {
@@ -552,8 +573,7 @@ std::int64_t SimulatedController::send(const QByteArray& bytes, const QString& n
         t += step;
     }
     lastDueUs_ = last;
-    if (frames_.size() >= MaxFrames) frames_.remove(0, MaxFrames / 10);
-    frames_.append({first, last, FrameRecord::Direction::Sent, bytes, note});
+    record({first, last, FrameRecord::Direction::Sent, bytes, note});
     return last;
 }
 

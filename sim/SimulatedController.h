@@ -24,11 +24,12 @@ struct ControllerOptions {
     int secondStation = 0;
     std::optional<std::uint8_t> markerValue;
     std::int64_t responseDelayUs = 2'000;
-    std::int64_t talkIntervalUs = 25'000; // Sub LAN: one frame on the bus per interval
-    int pollEvery = 3;                    // Sub LAN: every n-th own frame polls station 0
-    std::int64_t pollWindowUs = 80'000;   // how long a poll waits for 0x01 0x01
-    std::int64_t frameGapUs = 1'000'000;  // a silence this long inside a frame cuts it short
-    bool paceBytes = true;                // each byte takes ten bit times at the line rate
+    std::int64_t talkIntervalUs = 25'000;       // Sub LAN: one frame on the bus per interval
+    int pollEvery = 3;                          // Sub LAN: every n-th own frame polls station 0
+    std::int64_t pollWindowUs = 80'000;         // how long a poll waits for 0x01 0x01
+    std::int64_t frameGapUs = 1'000'000;        // a silence this long inside a frame cuts it short
+    std::int64_t busHoldTimeoutUs = 30'000'000; // Sub LAN: a silent PC loses the bus (0: never)
+    bool paceBytes = true;                      // each byte takes ten bit times at the line rate
 };
 
 // Misbehaviour on request. Applies to the next `count` answers (-1: to every answer).
@@ -130,6 +131,8 @@ private:
     void completeFrame();
     void abandonFrame(const QString& why);
     void violation(const QString& what);
+    void record(const FrameRecord& frame);
+    void endAckWait();
 
     bool addressedToMe() const;
     bool isRelease() const;

@@ -123,6 +123,15 @@ TEST(SubLan, BreachesOfTheBusAreRecorded) {
     EXPECT_TRUE(line.sim.framesNoted("reply").isEmpty());
 }
 
+TEST(SubLan, SilentPcLosesTheBus) {
+    SimLine line(sub());
+    ASSERT_TRUE(takeBus(line));
+    EXPECT_TRUE(busFrames(readFor(line, 29'000)).isEmpty());
+    EXPECT_FALSE(busFrames(readFor(line, 2'000)).isEmpty());
+    EXPECT_FALSE(line.sim.busHeldByPc());
+    EXPECT_TRUE(line.sim.violations().isEmpty());
+}
+
 TEST(SubLan, SecondStationAndMarkerAreHeard) {
     ControllerOptions options = sub();
     options.secondStation = 7;
