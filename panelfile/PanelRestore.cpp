@@ -1,0 +1,195 @@
+#include "panelfile/PanelRestore.h"
+
+#include "link/CommandSet.h"
+#include "panelfile/BlockRecord.h"
+
+#include <algorithm>
+
+namespace vtl {
+namespace {
+
+namespace cmd = commands;
+
+const QString Vtl = QStringLiteral("VTL");
+const QString ErrorCaption = QStringLiteral("Error");
+const QString ErrorReadingFile = QStringLiteral("Error Reading File.");
+
+} // namespace
+
+PanelRestore::PanelRestore(Session& session, PanelFamily family)
+    : session_(session), family_(family) {}
+
+void PanelRestore::status(const QString& text) {
+    session_.ui.setStatus(text);
+}
+
+RestoreOutcome PanelRestore::run(const QString& path) {
+    if (path.isEmpty()) return RestoreOutcome::Cancelled;
+    mainFile_ = false;
+    lastExchangeOk_ = false;
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        session_.ui.message(ErrorReadingFile, ErrorCaption);
+        return RestoreOutcome::FileError;
+    }
+    PanelFileHeader header;
+    if (const RestoreOutcome refused = checkHeader(file, header);
+        refused != RestoreOutcome::Finished)
+        return refused;
+    if (const RestoreOutcome refused = acceptance(header); refused != RestoreOutcome::Finished)
+        return refused;
+
+    if (family_ != PanelFamily::Sub &&
+        session_.ui.message(QStringLiteral("Clear Controller Before Sending Panel File?"),
+                            QStringLiteral("Confirmation"), MessageButtons::YesNo,
+                            MessageIcon::Question) == MessageAnswer::Yes &&
+        !clearController()) {
+        session_.ui.message(QStringLiteral("Communication Error"), ErrorCaption);
+        return RestoreOutcome::ClearFailed;
+    }
+    return sendRecords(file, header);
+}
+
+RestoreOutcome PanelRestore::checkHeader(QFile& file, PanelFileHeader& header) {
+    const HeaderReadResult read = readHeader(file, family_);
+    if (!read.ok()) {
+        session_.ui.message(read.message(), HeaderReadResult::title());
+        return read.status == HeaderStatus::ReadError ? RestoreOutcome::FileError
+                                                      : RestoreOutcome::InvalidFile;
+    }
+    header = read.header;
+    return RestoreOutcome::Finished;
+}
+
+RestoreOutcome PanelRestore::acceptance(const PanelFileHeader& header) {
+    switch (acceptFile(family_, header.fileClass, subFamilyBase(session_.state))) {
+    case Acceptance::Accepted:
+        break;
+    case Acceptance::Refused:
+        session_.ui.message(wrongFamilyMessage(header.fileClass, family_), Vtl);
+        return RestoreOutcome::WrongFamily;
+    case Acceptance::AskMainOnLan:
+        if (session_.ui.message(
+                QStringLiteral("Panel File Is For RZQ-310.\nWould You Like To Send Anyway?"), Vtl,
+                MessageButtons::YesNo, MessageIcon::Question) != MessageAnswer::Yes)
+            return RestoreOutcome::WrongFamily;
+        mainFile_ = true;
+        break;
+    }
+
+    if (!header.anyAddressAllowed() &&
+        std::uint32_t(header.address()) != session_.state.PanelAddress) {
+        session_.ui.message(wrongAddressMessage(family_, header.address()), Vtl, MessageButtons::Ok,
+                            family_ == PanelFamily::Sub ? MessageIcon::None : MessageIcon::Stop);
+        return RestoreOutcome::WrongAddress;
+    }
+    return RestoreOutcome::Finished;
+}
+
+bool PanelRestore::clearController() {
+    // A LAN controller is cleared twice; its second clear reaches what the first one left.
+    const int clears = family_ == PanelFamily::Lan ? 2 : 1;
+    const int dots = family_ == PanelFamily::Lan ? 5 : 3;
+
+    QString text = QStringLiteral("Clearing Panel .");
+    status(text);
+    for (int i = 0; i < clears; ++i) {
+        session_.buffers.TransferLength = 0;
+        if (!session_.exchange.PanelTransaction(std::uint8_t(session_.state.PanelAddress),
+                                                cmd::LocalNetwork, cmd::ClearMemory.command,
+                                                cmd::ClearMemory.point, cmd::ClearMemory.table))
+            return false;
+    }
+    // The controller rebuilds its memory after a clear and answers nothing meanwhile.
+    for (int i = 1; i < dots; ++i) {
+        session_.clock.sleepMs(ClearPauseMs);
+        text += QLatin1Char('.');
+        status(text);
+    }
+    session_.clock.sleepMs(ClearPauseMs);
+    return true;
+}
+
+RestoreOutcome PanelRestore::sendRecords(QFile& file, const PanelFileHeader& header) {
+    RestoreContext context = RestoreContext::of(family_, header.fileClass, session_.state);
+    context.mainFile = mainFile_;
+    auto& buffer = session_.buffers.TransferBuffer;
+
+    for (;;) {
+        const RecordReadResult read = readBlockRecord(file, buffer);
+        if (read.status == RecordStatus::EndOfFile) break;
+        if (read.status == RecordStatus::ReadError) {
+            releaseBusIfHeld();
+            session_.ui.message(ErrorReadingFile, ErrorCaption);
+            return RestoreOutcome::FileError;
+        }
+        QByteArray data(reinterpret_cast<const char*>(buffer.data()),
+                        qsizetype(read.bytesInBuffer));
+        if (family_ == PanelFamily::Lan && mainFile_ && read.header.command == 12)
+            rewriteSystemStatusCodes(data);
+
+        const RecordPlan plan = planRecord(context, read.header, data, read.sendable());
+        if (plan.action == RecordAction::Unknown) {
+            releaseBusIfHeld();
+            session_.ui.message(unknownRecordMessage(family_), Vtl);
+            return RestoreOutcome::UnknownRecord;
+        }
+        if (plan.askEthernet &&
+            session_.ui.message(QStringLiteral("Send Ethernet Configuration?"), Vtl,
+                                MessageButtons::YesNo, MessageIcon::Question) != MessageAnswer::Yes)
+            continue;
+
+        if (plan.action == RecordAction::Send) {
+            if (send(plan, data) == SendResult::Aborted) {
+                session_.ui.message(QStringLiteral("Panel File Send Aborted."), Vtl);
+                status(QString());
+                return RestoreOutcome::Aborted;
+            }
+        } else if (!plan.status.isEmpty()) {
+            status(plan.status);
+        }
+        if (plan.pauseAfter) session_.clock.sleepMs(SubProgramCodePauseMs);
+    }
+
+    releaseBusIfHeld();
+    status(QStringLiteral("Finished Sending Panel File."));
+    return RestoreOutcome::Finished;
+}
+
+PanelRestore::SendResult PanelRestore::send(const RecordPlan& plan, const QByteArray& data) {
+    auto& buffers = session_.buffers;
+    for (;;) {
+        status(plan.status);
+        // Every attempt sends the record's bytes afresh, whatever the last one left behind.
+        std::copy(data.begin(), data.end(), buffers.TransferBuffer.begin());
+        buffers.TransferLength = std::uint32_t(data.size());
+        lastExchangeOk_ = session_.exchange.PanelTransaction(
+            std::uint8_t(session_.state.PanelAddress), cmd::LocalNetwork, plan.write.command,
+            plan.write.point, plan.write.table);
+        if (lastExchangeOk_) return SendResult::Sent;
+
+        switch (session_.ui.message(QStringLiteral("Problem Sending Data."), Vtl,
+                                    MessageButtons::AbortRetryIgnore, MessageIcon::Exclamation)) {
+        case MessageAnswer::Retry:
+            continue;
+        case MessageAnswer::Ignore:
+            return SendResult::Ignored;
+        default:
+            return SendResult::Aborted;
+        }
+    }
+}
+
+// A sub panel keeps the bus for the PC after a successful exchange until it is handed back.
+void PanelRestore::releaseBusIfHeld() {
+    if (family_ != PanelFamily::Sub || !lastExchangeOk_) return;
+    session_.exchange.ReleaseBus();
+    lastExchangeOk_ = false;
+}
+
+bool runPanelRestore(Session& session, PanelFamily family, const QString& path) {
+    return PanelRestore(session, family).run(path) == RestoreOutcome::Finished;
+}
+
+} // namespace vtl

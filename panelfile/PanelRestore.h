@@ -1,0 +1,67 @@
+#pragma once
+
+#include "link/Session.h"
+#include "panelfile/FamilyCode.h"
+#include "panelfile/PanelFileHeader.h"
+#include "panelfile/RestoreRules.h"
+
+#include <QFile>
+#include <QString>
+
+namespace vtl {
+
+// How the configuration windows ask for the file a restore sends.
+namespace PanelRestoreOpenDialog {
+inline constexpr char Filter[] = "RZQ Panel Files (*.PNL)";
+inline constexpr char Pattern[] = "*.PNL";
+inline constexpr char DefaultSuffix[] = "PNL";
+inline constexpr int MaxPathLength = 256;
+inline constexpr bool FileMustExist = true;
+} // namespace PanelRestoreOpenDialog
+
+enum class RestoreOutcome {
+    Finished,      // every record of the file was dealt with
+    Cancelled,     // no file was chosen
+    FileError,     // the file could not be opened or read
+    InvalidFile,   // bad signature, stamps or family code; nothing sent
+    WrongFamily,   // refused for its family, or the user declined a main panel file; nothing sent
+    WrongAddress,  // meant for another address; nothing sent
+    ClearFailed,   // the clear before sending was not acknowledged
+    UnknownRecord, // a record with no catalogue entry; earlier records stay sent
+    Aborted,       // the user gave up after a failed write; earlier records stay sent
+};
+
+// Sends the blocks of a panel file back to the connected controller, one write per record, with
+// the rules of the controller's family. Progress goes to the status line, questions and refusals
+// to message boxes, both through the session's user interface.
+class PanelRestore {
+public:
+    PanelRestore(Session& session, PanelFamily family);
+
+    // `path` is what the open-file dialog or --in chose; empty means the user cancelled.
+    RestoreOutcome run(const QString& path);
+
+    static constexpr int ClearPauseMs = 1000;
+    static constexpr int SubProgramCodePauseMs = 5000;
+
+private:
+    enum class SendResult { Sent, Ignored, Aborted };
+
+    RestoreOutcome checkHeader(QFile& file, PanelFileHeader& header);
+    RestoreOutcome acceptance(const PanelFileHeader& header);
+    bool clearController();
+    RestoreOutcome sendRecords(QFile& file, const PanelFileHeader& header);
+    SendResult send(const RecordPlan& plan, const QByteArray& data);
+    void releaseBusIfHeld();
+    void status(const QString& text);
+
+    Session& session_;
+    PanelFamily family_;
+    bool mainFile_ = false;
+    bool lastExchangeOk_ = false;
+};
+
+// The restore as the windows and the command line start it; true when the whole file was sent.
+bool runPanelRestore(Session& session, PanelFamily family, const QString& path);
+
+} // namespace vtl
