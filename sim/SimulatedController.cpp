@@ -55,7 +55,8 @@ SimulatedController::SimulatedController(const ControllerOptions& options)
       address_(options.address), lineRate_(options.lineRate),
       typeCode_(options.typeCode >= 0 ? options.typeCode : defaultTypeCode(options.model)),
       statusByte_(options.statusByte >= 0 ? std::uint8_t(options.statusByte)
-                                          : defaultStatusByte(options.model)) {
+                                          : defaultStatusByte(options.model)),
+      subPanelType_(defaultSubPanelType(options.model)) {
     if (subLan())
         settingsByte_ = std::uint8_t(subCodeOfRate(lineRate_) << 2);
     else
@@ -520,6 +521,10 @@ int SimulatedController::applyWrite(RecordKey key, const QByteArray& data) {
         memory_.write(whole, stored);
         return 0;
     }
+    if (subLan() && key.command == 50 && key.table == 5) {
+        subPanelType_ = key.point; // the type travels in the point byte
+        return 0;
+    }
     memory_.write(key, data);
     if (options_.model == Model::Main && key == RecordKey{38, 49, 0} && data.size() >= 8) {
         address_ = std::uint8_t(data[7]);
@@ -541,7 +546,7 @@ QByteArray SimulatedController::replyData(RecordKey key, std::uint8_t& b3, std::
     }
     if (subLan() && key == RecordKey{38, 0, 0}) b4 = statusByte_;
     if (subLan() && key.command == 50 && key.table == 5) {
-        b3 = defaultSubPanelType(options_.model);
+        b3 = subPanelType_;
         b4 = 5;
     }
     if (subLan() && key == RecordKey{24, 60, 125})

@@ -56,7 +56,10 @@ struct FrameRecord {
     std::int64_t endUs = 0;  // last byte
     Direction direction = Direction::Heard;
     QByteArray bytes;
-    QString note; // "request", "reply", "ack", "poll", "steady", "release" ...
+    // Heard: "request", "release", "rejected", "poll answer", "data ack".
+    // Sent: "reply", "reply part", "header ack", "block ack", "write ack", "steady", "poll",
+    // "marker", "second station".
+    QString note;
 };
 
 // A controller on the far end of the line, driven only by the bytes it hears and the time it is
@@ -162,6 +165,7 @@ private:
     int typeCode_;
     std::uint8_t statusByte_;
     std::uint8_t settingsByte_ = 0;
+    std::uint8_t subPanelType_;
     int pcRate_ = 0;
     bool lineOpen_ = false;
     bool dtr_ = false;

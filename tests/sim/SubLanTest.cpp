@@ -158,13 +158,17 @@ TEST(SubLan, AddressAndRateWriteTakesEffectAfterTheAck) {
     EXPECT_EQ(hex(line.read()), "45 45 45 0e 0f 00 09 7e 09 24 b4 00 00");
 }
 
-TEST(SubLan, DescriptorPiecesAndClear) {
+TEST(SubLan, RecordWritesAndClear) {
     SimLine line(sub());
     ASSERT_TRUE(takeBus(line));
     const QByteArray tail = SimMemory::patternBlock({24, 60, 125}, 692);
     line.send(subRequest(5, 124, 60, 125) + le16(692) + tail + le16(sum16(tail)));
     EXPECT_EQ(hex(line.read()), "01");
     EXPECT_EQ(line.sim.peek({24, 82, 121}).mid(1000), tail);
+    line.send(subRequest(5, 150, 200, 5) + le16(0));
+    EXPECT_EQ(hex(line.read()), "01");
+    line.send(subRequest(5, 50, 0, 5));
+    EXPECT_EQ(hex(line.read()), "45 45 45 0e 0f 00 05 96 c8 05 68 00 00"); // the type in byte 3
     line.send(subRequest(254, 128, 0, 0) + le16(0));
     EXPECT_EQ(hex(line.read()), "01");
     EXPECT_TRUE(line.sim.peek({16, 0, 0}).isEmpty());
