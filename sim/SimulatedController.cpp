@@ -538,7 +538,7 @@ int SimulatedController::applyWrite(RecordKey key, const QByteArray& data) {
     return 0;
 }
 
-QByteArray SimulatedController::replyData(RecordKey key, std::uint8_t& b3, std::uint8_t& b4) const {
+QByteArray SimulatedController::replyData(RecordKey key, std::uint8_t& b3, std::uint8_t& b4) {
     if (key.command == 26) {
         b3 = std::uint8_t(address_);
         b4 = settingsByte_;
@@ -551,7 +551,9 @@ QByteArray SimulatedController::replyData(RecordKey key, std::uint8_t& b3, std::
     }
     if (subLan() && key == RecordKey{24, 60, 125})
         return memory_.read({24, 82, 121}).value_or(QByteArray()).mid(1000, 692);
-    return memory_.read(key).value_or(QByteArray());
+    if (const auto data = memory_.read(key)) return *data;
+    unknownReads_ << key;
+    return {};
 }
 
 // ---- transmitter ------------------------------------------------------------------------------

@@ -94,6 +94,8 @@ public:
     void clearFrames() { frames_.clear(); }
     int unheardBytes() const { return unheardBytes_; }
     int requestsServed() const { return requestsServed_; }
+    // Reads of records this controller does not have; each was answered with no data.
+    QList<RecordKey> unknownReads() const { return unknownReads_; }
 
     QByteArray peek(RecordKey key) const { return memory_.read(key).value_or(QByteArray()); }
     void poke(RecordKey key, const QByteArray& data) { memory_.write(key, data); }
@@ -143,7 +145,7 @@ private:
     void handleWrite();
     void handleRelease();
     int applyWrite(RecordKey key, const QByteArray& data); // the new line rate, or 0
-    QByteArray replyData(RecordKey key, std::uint8_t& b3, std::uint8_t& b4) const;
+    QByteArray replyData(RecordKey key, std::uint8_t& b3, std::uint8_t& b4);
     void sendReplyPart();
     void sendAck(std::uint8_t byte, const QString& note);
 
@@ -214,6 +216,7 @@ private:
     QList<FrameRecord> frames_;
     int unheardBytes_ = 0;
     int requestsServed_ = 0;
+    QList<RecordKey> unknownReads_;
 };
 
 } // namespace vtl::sim

@@ -199,6 +199,13 @@ TEST(SimulatedController, EveryCatalogueBlockIsReadable) {
         EXPECT_EQ(sim.peek({50, 0, 21}).size(), model == Model::Main ? 1276 : 2100);
     }
     EXPECT_GE(SimulatedController(modelAt(Model::Lan490)).peek({50, 0, 22}).size(), 164);
+
+    SimLine line(modelAt(Model::Lan490));
+    line.send(lanRequest(127, 1, 4, 0)); // four Outputs blocks: 0 to 3
+    EXPECT_EQ(hex(line.read()), hex(QByteArray("AAAAA12345") + bytesOf({0, 1, 101, 4, 0, 0, 0})));
+    line.send(bytesOf({0x06}));
+    ASSERT_EQ(line.sim.unknownReads().size(), 1);
+    EXPECT_TRUE(line.sim.unknownReads()[0] == (RecordKey{1, 4, 0}));
 }
 
 TEST(SimulatedController, FaultSwitches) {
