@@ -31,8 +31,4 @@ bool acceptConnectRequest(Session& session, const ConnectRequest& request) {
     return true;
 }
 
-bool Connect(Session& session, const ConnectRequest& request) {
-    return acceptConnectRequest(session, request);
-}
-
 } // namespace vtl

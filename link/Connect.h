@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 namespace vtl {
 
@@ -34,7 +35,18 @@ std::int32_t baudRateForPosition(int position);
 // telling the user why, when the request is refused; ConnectionState is then only partly filled.
 bool acceptConnectRequest(Session& session, const ConnectRequest& request);
 
-// The OK of the connection window: accepts the request, finds the controller and opens its window.
-bool Connect(Session& session, const ConnectRequest& request);
+// The configuration window that fits the controller found.
+enum class ControllerWindow { MainPanel, LanController, SubPanel };
+
+// Opens the configuration window modally and returns when it closes.
+using OpenControllerWindow = std::function<void(ControllerWindow)>;
+
+// The window for a controller reached in LAN framing, by its type code.
+ControllerWindow windowForTypeCode(std::uint32_t typeCode);
+
+// The OK of the connection window: accepts the request, finds the controller's line speed,
+// identifies it and opens its window. True when a controller was found (and its window shown).
+bool Connect(Session& session, const ConnectRequest& request,
+             const OpenControllerWindow& openWindow = {});
 
 } // namespace vtl

@@ -204,7 +204,9 @@ void ConnectionDialog::showSubLanWarning() {
 }
 
 void ConnectionDialog::connectToController() {
-    Connect(session_, request());
+    Connect(session_, request(), [this](ControllerWindow window) {
+        if (windowOpener_) windowOpener_(window);
+    });
 }
 
 } // namespace vtl

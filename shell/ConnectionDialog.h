@@ -27,6 +27,9 @@ public:
     // Everything is shown and asked through session.ui; the remembered values live in settings.
     ConnectionDialog(Session& session, QSettings& settings, QWidget* parent = nullptr);
 
+    // Opens the configuration window of the controller OK found; without one OK only connects.
+    void setWindowOpener(OpenControllerWindow opener) { windowOpener_ = std::move(opener); }
+
     // The help file F1 opens; by default the program's own path with ".chm".
     void setHelpFile(const QString& path) { helpFile_ = path; }
     QString helpFile() const { return helpFile_; }
@@ -61,6 +64,7 @@ private:
     void connectToController();
 
     Session& session_;
+    OpenControllerWindow windowOpener_;
     QSettings& settings_;
     QString helpFile_;
 

@@ -4,6 +4,7 @@
 #include "link/TransferBuffers.h"
 #include "shell/AboutBox.h"
 #include "shell/ConnectionDialog.h"
+#include "shell/ControllerWindows.h"
 #include "shell/QtUserInterface.h"
 #include "shell/Settings.h"
 
@@ -48,6 +49,8 @@ int main(int argc, char** argv) {
     const auto settings = vtl::openUserSettings();
     vtl::ConnectionDialog dialog(session, *settings);
     ui.setTitleWindow(&dialog);
+    dialog.setWindowOpener(
+        [&](vtl::ControllerWindow window) { vtl::openControllerWindow(session, window, &dialog); });
     dialog.exec();
     return 0;
 }

@@ -1,0 +1,157 @@
+// The speed search and identification of the connect procedure, in LAN and Sub LAN framing.
+#include "link/CommandSet.h"
+#include "link/Connect.h"
+#include "link/ListenForBaud.h"
+
+namespace vtl {
+namespace {
+
+const QString Vtl = QStringLiteral("VTL");
+const QString Vantrel = QStringLiteral("Vantrel");
+
+// Automatic candidates, in the order they are tried.
+constexpr std::array<std::int32_t, 5> LanAutoRates = {38400, 19200, 57600, 115200, 9600};
+constexpr std::array<std::int32_t, 3> SubLanAutoRates = {38400, 19200, 9600};
+
+QString tryingTitle(std::int32_t rate) {
+    return QStringLiteral("VTL - Trying %1 Baud").arg(rate);
+}
+
+void showUnableToConnect(Session& s) {
+    s.ui.message(QStringLiteral("Unable To Connect."), Vtl, MessageButtons::Ok, MessageIcon::Stop);
+}
+
+void showBaudUnknown(Session& s) {
+    s.ui.message(QStringLiteral("Unable To Determine Baud Of Panel."), QStringLiteral("Error"),
+                 MessageButtons::Ok, MessageIcon::Exclamation);
+}
+
+bool askRetryPanelInformation(Session& s) {
+    return s.ui.message(QStringLiteral("Problem Retrieving Panel Information."), Vtl,
+                        MessageButtons::RetryCancel,
+                        MessageIcon::Exclamation) == MessageAnswer::Retry;
+}
+
+void setTypeCodeFlags(ConnectionState& state) {
+    const std::uint32_t code = state.PanelTypeCode;
+    state.IsLanController = code >= 490 && code <= 499;
+    state.IsBrinlet = 0;
+    state.IsCode602 = 0;
+    if (code >= 600 && code <= 699) {
+        state.IsBrinlet = 1;
+        state.IsLanController = 1;
+        if (code >= 602) state.IsCode602 = 1;
+    }
+}
+
+bool connectLan(Session& s, bool autoDetect, const OpenControllerWindow& openWindow) {
+    ConnectionState& state = s.state;
+    std::vector<std::int32_t> rates{state.BaudRate};
+    if (autoDetect) rates.assign(LanAutoRates.begin(), LanAutoRates.end());
+
+    bool found = false;
+    for (std::size_t attempt = 0; attempt < rates.size() && !found; ++attempt) {
+        state.BaudRate = rates[attempt];
+        s.ui.setTitle(tryingTitle(state.BaudRate));
+        state.LinkMode = LinkModeLan;
+        s.buffers.TransferLength = 0;
+        const auto& id = commands::TypeCodeRead;
+        found =
+            s.exchange.PanelTransaction(commands::DirectPanel, 0, id.command, id.point, id.table);
+        if (found) break;
+        s.ui.setTitle(attempt < 2 ? Vtl : Vantrel);
+        // "COM Port Error" has been shown already; other speeds would fail alike.
+        if (state.LinkMode == LinkModePortFailed) return false;
+    }
+    if (!found) {
+        autoDetect ? showBaudUnknown(s) : showUnableToConnect(s);
+        return false;
+    }
+    s.ui.setTitle(Vantrel);
+    state.PanelTypeCode = s.buffers.ReplyBuffer[0] + 256u * s.buffers.ReplyBuffer[1];
+    setTypeCodeFlags(state);
+    if (openWindow) openWindow(windowForTypeCode(state.PanelTypeCode));
+    return true;
+}
+
+// Listens at each candidate rate until one controller is heard steadily.
+bool findSubLanRate(Session& s, bool autoDetect) {
+    const std::size_t tries = autoDetect ? SubLanAutoRates.size() : 1;
+    for (std::size_t attempt = 0; attempt < tries; ++attempt) {
+        if (autoDetect) s.state.BaudRate = SubLanAutoRates[attempt];
+        s.ui.setTitle(tryingTitle(s.state.BaudRate));
+        switch (ListenForBaud(s)) {
+        case ListenResult::OneController:
+            return true;
+        case ListenResult::SeveralStations:
+            s.ui.setTitle(Vantrel);
+            s.ui.message(
+                QStringLiteral("Controller Does Not Appear To Be Disconnected From The Network!"),
+                QStringLiteral("Error"), MessageButtons::Ok, MessageIcon::Stop);
+            return false;
+        case ListenResult::NothingUsable:
+            break;
+        }
+    }
+    s.ui.setTitle(Vantrel);
+    autoDetect ? showBaudUnknown(s) : showUnableToConnect(s);
+    return false;
+}
+
+bool identifySubPanel(Session& s) {
+    const auto& id = commands::Identification;
+    for (;;) {
+        s.buffers.TransferLength = 0;
+        if (s.exchange.PanelTransaction(commands::SubLanBroadcast, 0, id.command, id.point,
+                                        id.table))
+            return true;
+        if (!askRetryPanelInformation(s)) return false;
+    }
+}
+
+bool readSubPanelStatus(Session& s) {
+    const auto& status = commands::Status;
+    for (;;) {
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            s.state.StatusFlag6 = 0;
+            s.buffers.TransferLength = 0;
+            s.state.ReleasePending = 1;
+            if (s.exchange.PanelTransaction(std::uint8_t(s.state.PanelAddress), 0, status.command,
+                                            status.point, status.table))
+                return true;
+        }
+        if (!askRetryPanelInformation(s)) return false;
+    }
+}
+
+bool connectSubLan(Session& s, bool autoDetect, const OpenControllerWindow& openWindow) {
+    if (!findSubLanRate(s, autoDetect)) return false;
+    s.state.LinkMode = LinkModeSubLan;
+    s.state.PollPending = 1;
+    if (!identifySubPanel(s) || !readSubPanelStatus(s)) {
+        s.ui.setTitle(Vantrel);
+        return false;
+    }
+    s.ui.setTitle(Vantrel);
+    if (openWindow) openWindow(ControllerWindow::SubPanel);
+    return true;
+}
+
+} // namespace
+
+ControllerWindow windowForTypeCode(std::uint32_t typeCode) {
+    const bool lan = (typeCode >= 490 && typeCode <= 499) || (typeCode >= 600 && typeCode <= 699);
+    return lan ? ControllerWindow::LanController : ControllerWindow::MainPanel;
+}
+
+bool Connect(Session& session, const ConnectRequest& request,
+             const OpenControllerWindow& openWindow) {
+    if (!acceptConnectRequest(session, request)) return false;
+    const bool autoDetect = request.baudPosition == AutoDetectPosition ||
+                            request.baudPosition < 0 ||
+                            request.baudPosition >= int(BaudListRates.size());
+    return request.subLan ? connectSubLan(session, autoDetect, openWindow)
+                          : connectLan(session, autoDetect, openWindow);
+}
+
+} // namespace vtl

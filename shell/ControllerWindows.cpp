@@ -1,0 +1,49 @@
+#include "shell/ControllerWindows.h"
+
+#include "panels/MainPanelDialog.h"
+#include "shell/ControllerFoundDialog.h"
+#include "shell/QtUserInterface.h"
+
+namespace vtl {
+
+QString describeController(const ConnectionState& state, ControllerWindow window) {
+    QStringList lines;
+    switch (window) {
+    case ControllerWindow::MainPanel:
+        lines << QStringLiteral("Main panel found.");
+        break;
+    case ControllerWindow::LanController:
+        lines << (state.IsBrinlet ? QStringLiteral("Brinlet controller found.")
+                                  : QStringLiteral("LAN controller found."));
+        break;
+    case ControllerWindow::SubPanel:
+        lines << QStringLiteral("Sub panel found.");
+        break;
+    }
+    if (window != ControllerWindow::SubPanel) {
+        lines << QStringLiteral("Type code : %1").arg(state.PanelTypeCode);
+        lines << QStringLiteral("Firmware version : %1.%2")
+                     .arg(state.PanelTypeCode / 100)
+                     .arg(state.PanelTypeCode % 100, 2, 10, QLatin1Char('0'));
+    }
+    lines << QStringLiteral("Address : %1").arg(state.PanelAddress);
+    lines << QStringLiteral("Speed : %1 Baud").arg(effectiveBaudRate(state));
+    lines << QString()
+          << QStringLiteral("The configuration window of this controller is not "
+                            "available in this version.");
+    return lines.join(QLatin1Char('\n'));
+}
+
+void openControllerWindow(Session& session, ControllerWindow window, QWidget* parent) {
+    if (window == ControllerWindow::MainPanel) {
+        MainPanelDialog dialog(session, parent);
+        StatusLineScope status(session.ui, dialog.statusLine());
+        dialog.start();
+        dialog.exec();
+        return;
+    }
+    ControllerFoundDialog dialog(session.state, window, parent);
+    dialog.exec();
+}
+
+} // namespace vtl
