@@ -56,7 +56,8 @@ SimulatedController::SimulatedController(const ControllerOptions& options)
       typeCode_(options.typeCode >= 0 ? options.typeCode : defaultTypeCode(options.model)),
       statusByte_(options.statusByte >= 0 ? std::uint8_t(options.statusByte)
                                           : defaultStatusByte(options.model)),
-      subPanelType_(defaultSubPanelType(options.model)) {
+      subPanelType_(options.subPanelType >= 0 ? std::uint8_t(options.subPanelType)
+                                              : defaultSubPanelType(options.model)) {
     if (subLan())
         settingsByte_ = std::uint8_t(subCodeOfRate(lineRate_) << 2);
     else

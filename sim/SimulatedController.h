@@ -18,8 +18,9 @@ struct ControllerOptions {
     Model model = Model::Main;
     int address = 1;
     int lineRate = 19200;
-    int typeCode = -1;   // -1: the model's own code (320, 490, 600, 602)
-    int statusByte = -1; // sub panels, -1: the model's own family flags
+    int typeCode = -1;     // -1: the model's own code (320, 490, 600, 602)
+    int statusByte = -1;   // sub panels, -1: the model's own family flags
+    int subPanelType = -1; // sub panels, reported by the read of command 50, table 5; -1: model's
     // Sub LAN: a second station heard on the bus (0: none), and a marker frame from station 0.
     int secondStation = 0;
     std::optional<std::uint8_t> markerValue;

@@ -123,6 +123,15 @@ TEST(SubLan, BreachesOfTheBusAreRecorded) {
     EXPECT_TRUE(line.sim.framesNoted("reply").isEmpty());
 }
 
+TEST(SubLan, SubPanelTypeOption) {
+    ControllerOptions options = sub(Model::Sub3000);
+    options.subPanelType = 100;
+    SimLine line(options);
+    ASSERT_TRUE(takeBus(line));
+    line.send(subRequest(5, 50, 0, 5));
+    EXPECT_EQ(hex(line.read()), "45 45 45 0e 0f 00 05 96 64 05 04 00 00");
+}
+
 TEST(SubLan, SilentPcLosesTheBus) {
     SimLine line(sub());
     ASSERT_TRUE(takeBus(line));
