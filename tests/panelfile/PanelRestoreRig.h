@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <ostream>
 
@@ -83,6 +84,7 @@ public:
     void setStatus(const QString& text) override {
         script.setStatus(text);
         statusTimesUs.append(clock_.nowUs());
+        if (onStatus) onStatus(text);
     }
 
     std::int64_t statusTimeUs(const QString& text) const {
@@ -92,6 +94,8 @@ public:
 
     ScriptedUserInterface script;
     QList<std::int64_t> statusTimesUs;
+    // Runs after each text, e.g. to make the controller misbehave at one particular record.
+    std::function<void(const QString&)> onStatus;
 
 private:
     const Clock& clock_;
