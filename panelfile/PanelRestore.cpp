@@ -3,6 +3,8 @@
 #include "link/CommandSet.h"
 #include "panelfile/BlockRecord.h"
 
+#include <QFile>
+
 #include <algorithm>
 
 namespace vtl {
@@ -25,14 +27,17 @@ void PanelRestore::status(const QString& text) {
 
 RestoreOutcome PanelRestore::run(const QString& path) {
     if (path.isEmpty()) return RestoreOutcome::Cancelled;
-    mainFile_ = false;
-    lastExchangeOk_ = false;
-
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         session_.ui.message(ErrorReadingFile, ErrorCaption);
         return RestoreOutcome::FileError;
     }
+    return run(file);
+}
+
+RestoreOutcome PanelRestore::run(QIODevice& file) {
+    mainFile_ = false;
+    lastExchangeOk_ = false;
     PanelFileHeader header;
     if (const RestoreOutcome refused = checkHeader(file, header);
         refused != RestoreOutcome::Finished)
@@ -51,7 +56,7 @@ RestoreOutcome PanelRestore::run(const QString& path) {
     return sendRecords(file, header);
 }
 
-RestoreOutcome PanelRestore::checkHeader(QFile& file, PanelFileHeader& header) {
+RestoreOutcome PanelRestore::checkHeader(QIODevice& file, PanelFileHeader& header) {
     const HeaderReadResult read = readHeader(file, family_);
     if (!read.ok()) {
         session_.ui.message(read.message(), HeaderReadResult::title());
@@ -111,7 +116,7 @@ bool PanelRestore::clearController() {
     return true;
 }
 
-RestoreOutcome PanelRestore::sendRecords(QFile& file, const PanelFileHeader& header) {
+RestoreOutcome PanelRestore::sendRecords(QIODevice& file, const PanelFileHeader& header) {
     RestoreContext context = RestoreContext::of(family_, header.fileClass, session_.state);
     context.mainFile = mainFile_;
     auto& buffer = session_.buffers.TransferBuffer;

@@ -5,7 +5,7 @@
 #include "panelfile/PanelFileHeader.h"
 #include "panelfile/RestoreRules.h"
 
-#include <QFile>
+#include <QIODevice>
 #include <QString>
 
 namespace vtl {
@@ -40,6 +40,8 @@ public:
 
     // `path` is what the open-file dialog or --in chose; empty means the user cancelled.
     RestoreOutcome run(const QString& path);
+    // The same on a device already open for reading, positioned at the start of the file.
+    RestoreOutcome run(QIODevice& file);
 
     static constexpr int ClearPauseMs = 1000;
     static constexpr int SubProgramCodePauseMs = 5000;
@@ -47,10 +49,10 @@ public:
 private:
     enum class SendResult { Sent, Ignored, Aborted };
 
-    RestoreOutcome checkHeader(QFile& file, PanelFileHeader& header);
+    RestoreOutcome checkHeader(QIODevice& file, PanelFileHeader& header);
     RestoreOutcome acceptance(const PanelFileHeader& header);
     bool clearController();
-    RestoreOutcome sendRecords(QFile& file, const PanelFileHeader& header);
+    RestoreOutcome sendRecords(QIODevice& file, const PanelFileHeader& header);
     SendResult send(const RecordPlan& plan, const QByteArray& data);
     void releaseBusIfHeld();
     void status(const QString& text);

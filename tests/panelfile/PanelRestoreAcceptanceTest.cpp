@@ -24,9 +24,9 @@ std::ostream& operator<<(std::ostream& os, const AcceptanceRow& row) {
 }
 
 // The file carries one plain Outputs record, so an accepted file shows in the controller.
-class Acceptance : public ::testing::TestWithParam<AcceptanceRow> {};
+class AcceptanceTable : public ::testing::TestWithParam<AcceptanceRow> {};
 
-TEST_P(Acceptance, AcceptsOrRefusesByFileClass) {
+TEST_P(AcceptanceTable, AcceptsOrRefusesByFileClass) {
     const AcceptanceRow& row = GetParam();
     RestoreRig rig(row.connected);
     const QString path = writePanelFile(rig.dir, row.familyCode, 0, {{1, 0, 0, content(40)}});
@@ -60,7 +60,7 @@ constexpr const char* Rzq47 = "Panel File Is For RZQ-47X.";
 constexpr const char* Rzq32 = "Panel File Is For RZQ-32X (Plurinet).";
 
 INSTANTIATE_TEST_SUITE_P(
-    MainPanel, Acceptance,
+    MainPanel, AcceptanceTable,
     ::testing::Values(AcceptanceRow{PanelFamily::Main, Model::Main, 1005, nullptr},
                       AcceptanceRow{PanelFamily::Main, Model::Main, 2005, Rzq41},
                       AcceptanceRow{PanelFamily::Main, Model::Main, 3005, Rzq63},
@@ -74,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
                       AcceptanceRow{PanelFamily::Main, Model::Main, 65005, nullptr}));
 
 INSTANTIATE_TEST_SUITE_P(
-    LanController, Acceptance,
+    LanController, AcceptanceTable,
     ::testing::Values(AcceptanceRow{PanelFamily::Lan, Model::Lan490, 2005, nullptr},
                       AcceptanceRow{PanelFamily::Lan, Model::Lan490, 3005, Rzq63},
                       AcceptanceRow{PanelFamily::Lan, Model::Lan490, 4005, Rzq68},
@@ -86,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
                       AcceptanceRow{PanelFamily::Lan, Model::Lan600, 11005, nullptr}));
 
 INSTANTIATE_TEST_SUITE_P(
-    SubPanel, Acceptance,
+    SubPanel, AcceptanceTable,
     ::testing::Values(AcceptanceRow{PanelFamily::Sub, Model::Sub4000, 1005, Rzq32},
                       AcceptanceRow{PanelFamily::Sub, Model::Sub4000, 2005, Rzq41},
                       AcceptanceRow{PanelFamily::Sub, Model::Sub4000, 8005, nullptr},

@@ -1,0 +1,87 @@
+#include "panelfile/RestoreRules.h"
+#include "tests/panelfile/PanelRestoreRig.h"
+
+#include <QBuffer>
+
+#include <gtest/gtest.h>
+
+namespace vtl::test {
+namespace {
+
+using sim::Model;
+
+// Serves the bytes of a file and then fails, as a disk or network share that goes away does.
+class FailingDevice final : public QIODevice {
+public:
+    explicit FailingDevice(QByteArray bytes) : bytes_(std::move(bytes)) {
+        open(QIODevice::ReadOnly);
+    }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 max) override {
+        if (at_ >= bytes_.size()) return -1;
+        const qint64 n = std::min<qint64>(max, bytes_.size() - at_);
+        std::copy_n(bytes_.constData() + at_, n, data);
+        at_ += n;
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray bytes_;
+    qint64 at_ = 0;
+};
+
+QByteArray fileBytes(std::uint16_t familyCode, const QList<FileRecordSpec>& records) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(writeHeader(buffer, QDateTime(QDate(2008, 6, 9), QTime(15, 7, 45)), familyCode, 0));
+    for (const auto& r : records)
+        EXPECT_TRUE(writeBlockRecord(buffer, std::uint8_t(r.command), std::uint8_t(r.point),
+                                     std::uint8_t(r.table), r.data));
+    return buffer.data();
+}
+
+TEST(PanelRestoreFileError, FailingReadInTheHeader) {
+    RestoreRig rig(Model::Main);
+    FailingDevice device{QByteArray()};
+
+    EXPECT_EQ(PanelRestore(rig.session, PanelFamily::Main).run(device), RestoreOutcome::FileError);
+    EXPECT_EQ(rig.messages(), QStringList{"[Error] Error Reading File."});
+    EXPECT_TRUE(rig.requests().isEmpty());
+}
+
+// A failed read is not the end of the file: the restore must not report success.
+TEST(PanelRestoreFileError, FailingReadBetweenRecordsIsNotAFinish) {
+    RestoreRig rig(Model::Sub4000);
+    const QByteArray bytes = fileBytes(4005, {{1, 0, 0, content(20)}, {2, 0, 0, content(20)}});
+    // the device fails where the second record starts
+    FailingDevice device(bytes.left(bytes.size() - 25));
+
+    EXPECT_EQ(PanelRestore(rig.session, PanelFamily::Sub).run(device), RestoreOutcome::FileError);
+    EXPECT_EQ(rig.messages(), QStringList{"[Error] Error Reading File."});
+    EXPECT_EQ(rig.requests(), QStringList{"101/0/0:20"});
+    EXPECT_EQ(rig.statuses(), QStringList{"Sending Outputs Block 1"});
+    // the sub panel gets its bus back
+    EXPECT_EQ(rig.sim.framesNoted(QStringLiteral("release")).size(), 1);
+}
+
+TEST(SystemStatusRewrite, TouchesOnlyWholeEntriesWithinTheData) {
+    // Two whole entries and four bytes of a third, all with code 0x7ff.
+    QByteArray data(56, '\x07');
+    data[2] = data[28] = data[54] = '\xff';
+    QByteArray expected = data;
+    expected[2] = expected[28] = char(234);
+    expected[3] = expected[29] = '\x01';
+
+    rewriteSystemStatusCodes(data);
+    EXPECT_EQ(data.toHex(' '), expected.toHex(' '));
+
+    QByteArray shortData("\0\0\xff\x07", 4);
+    rewriteSystemStatusCodes(shortData);
+    EXPECT_EQ(shortData, QByteArray("\0\0\xff\x07", 4));
+}
+
+} // namespace
+} // namespace vtl::test
