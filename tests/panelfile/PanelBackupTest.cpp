@@ -162,22 +162,6 @@ TEST_F(MainPanelBackup, AbortWithoutAnOldFileLeavesNothing) {
     EXPECT_TRUE(rig.dirEntries().isEmpty());
 }
 
-// Takes `budget` bytes, then refuses every write.
-class FailingSaveFile final : public QSaveFile {
-public:
-    FailingSaveFile(const QString& name, qint64 budget) : QSaveFile(name), budget_(budget) {}
-
-protected:
-    qint64 writeData(const char* data, qint64 len) override {
-        if (len > budget_) return -1;
-        budget_ -= len;
-        return QSaveFile::writeData(data, len);
-    }
-
-private:
-    qint64 budget_;
-};
-
 TEST_F(MainPanelBackup, AFailedWriteKeepsTheOldFile) {
     const QByteArray old("an older panel file");
     for (const qint64 budget : {0, 40, 52, 5000}) {
