@@ -17,5 +17,6 @@ struct CommandContext {
 };
 
 int runPorts(CommandContext& ctx);
+int runIdentify(CommandContext& ctx);
 
 } // namespace vtl::cli

@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
     vtl::cli::CommandContext ctx{args, out, err};
     const QString command = args.first();
     if (command == QLatin1String("ports")) return vtl::cli::runPorts(ctx);
+    if (command == QLatin1String("identify")) return vtl::cli::runIdentify(ctx);
     err << "vtl-cli: unknown command \"" << command << "\"\n" << Usage;
     return vtl::cli::ExitUsage;
 }

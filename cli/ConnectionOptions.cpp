@@ -1,0 +1,86 @@
+#include "cli/ConnectionOptions.h"
+
+namespace vtl::cli {
+namespace {
+
+const QStringList BaudChoices = {
+    QStringLiteral("auto"),  QStringLiteral("115200"), QStringLiteral("57600"),
+    QStringLiteral("38400"), QStringLiteral("19200"),  QStringLiteral("9600"),
+    QStringLiteral("4800"),  QStringLiteral("2400"),   QStringLiteral("1200")};
+
+QString opt(const char* name) {
+    return QString::fromLatin1(name);
+}
+
+} // namespace
+
+void addConnectionOptions(QCommandLineParser& parser) {
+    parser.addOption(
+        {opt("port"), opt("The port: a device, COMn or tcp://HOST:PORT."), opt("PORT")});
+    parser.addOption({opt("lan"), opt("LAN framing (the default).")});
+    parser.addOption({opt("sub-lan"), opt("Sub LAN framing: listen, then join as station 0.")});
+    parser.addOption(
+        {opt("baud"),
+         opt("auto, 115200, 57600, 38400, 19200, 9600, 4800, 2400 or 1200 (default auto)."),
+         opt("RATE"), opt("auto")});
+    parser.addOption({opt("code"), opt("The access code."), opt("CODE")});
+    parser.addOption({opt("usb"), opt("Never switch DTR (older USB adapter drivers).")});
+    parser.addOption({opt("no-delay"), opt("No 1 ms pause before each byte in LAN framing.")});
+    parser.addOption({opt("retries"),
+                      opt("Answer Retry this many times before giving up (default 2)."), opt("N"),
+                      opt("2")});
+}
+
+std::optional<ConnectionChoice> connectionChoice(const QCommandLineParser& parser,
+                                                 QTextStream& err) {
+    ConnectionChoice choice;
+    if (!parser.isSet(opt("port")) || !parser.isSet(opt("code"))) {
+        err << "--port and --code are required" << Qt::endl;
+        return std::nullopt;
+    }
+    if (parser.isSet(opt("lan")) && parser.isSet(opt("sub-lan"))) {
+        err << "--lan and --sub-lan exclude each other" << Qt::endl;
+        return std::nullopt;
+    }
+    const int position = int(BaudChoices.indexOf(parser.value(opt("baud")).toLower()));
+    if (position < 0) {
+        err << "--baud must be one of " << BaudChoices.join(QStringLiteral(", ")) << Qt::endl;
+        return std::nullopt;
+    }
+    bool ok = false;
+    choice.retries = parser.value(opt("retries")).toInt(&ok);
+    if (!ok || choice.retries < 0) {
+        err << "--retries takes a number of 0 or more" << Qt::endl;
+        return std::nullopt;
+    }
+    // The access code box turns what is typed into capitals.
+    choice.request = {parser.value(opt("code")).toUpper(), parser.value(opt("port")), position,
+                      parser.isSet(opt("sub-lan"))};
+    choice.usb = parser.isSet(opt("usb"));
+    choice.addDelay = !parser.isSet(opt("no-delay"));
+    return choice;
+}
+
+std::optional<ControllerWindow> connectController(Session& session,
+                                                  const ConnectionChoice& choice) {
+    session.state.UsbMode = choice.usb;
+    session.state.AddDelay = choice.addDelay;
+    std::optional<ControllerWindow> found;
+    Connect(session, choice.request, [&](ControllerWindow window) { found = window; });
+    return found;
+}
+
+QString controllerKind(const ConnectionState& state, ControllerWindow window) {
+    switch (window) {
+    case ControllerWindow::MainPanel:
+        return QStringLiteral("main panel");
+    case ControllerWindow::LanController:
+        return state.IsBrinlet ? QStringLiteral("Brinlet controller")
+                               : QStringLiteral("LAN controller");
+    case ControllerWindow::SubPanel:
+        return QStringLiteral("sub panel");
+    }
+    return {};
+}
+
+} // namespace vtl::cli

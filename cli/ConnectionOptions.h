@@ -1,0 +1,34 @@
+#pragma once
+
+#include "cli/Commands.h"
+#include "cli/TerminalUserInterface.h"
+#include "link/Connect.h"
+
+#include <QCommandLineParser>
+
+#include <optional>
+
+namespace vtl::cli {
+
+// The options that say how to reach a controller, shared by every command that connects:
+// --port PORT [--lan | --sub-lan] [--baud auto|RATE] --code CODE [--usb] [--no-delay] [--retries N]
+void addConnectionOptions(QCommandLineParser& parser);
+
+// Reads the connection options; on a usage error returns nullopt after saying why.
+struct ConnectionChoice {
+    ConnectRequest request;
+    bool usb = false;
+    bool addDelay = true;
+    int retries = 2;
+};
+std::optional<ConnectionChoice> connectionChoice(const QCommandLineParser& parser,
+                                                 QTextStream& err);
+
+// Runs the connect procedure as the connection window's OK would. The window that would open is
+// returned instead of opened.
+std::optional<ControllerWindow> connectController(Session& session, const ConnectionChoice& choice);
+
+// "main panel", "LAN controller", "Brinlet controller" or "sub panel".
+QString controllerKind(const ConnectionState& state, ControllerWindow window);
+
+} // namespace vtl::cli

@@ -1,0 +1,83 @@
+#include "cli/Commands.h"
+#include "cli/ConnectionOptions.h"
+#include "lan/LanControllerReads.h"
+#include "panelfile/FamilyCode.h"
+#include "panels/MainPanelOperations.h"
+#include "panels/SubPanelReads.h"
+
+namespace vtl::cli {
+namespace {
+
+PanelFamily familyOf(ControllerWindow window) {
+    switch (window) {
+    case ControllerWindow::MainPanel:
+        return PanelFamily::Main;
+    case ControllerWindow::LanController:
+        return PanelFamily::Lan;
+    case ControllerWindow::SubPanel:
+        break;
+    }
+    return PanelFamily::Sub;
+}
+
+// The reads the configuration window makes when it opens; false when one failed.
+bool openingReads(Session& session, ControllerWindow window) {
+    switch (window) {
+    case ControllerWindow::MainPanel: {
+        MainPanelOperations operations(session);
+        MainPanelView view;
+        view.firmwareLine = MainPanelOperations::firmwareLine(session.state.PanelTypeCode);
+        return operations.load(view);
+    }
+    case ControllerWindow::LanController:
+        return readLanControllerSettings(session);
+    case ControllerWindow::SubPanel:
+        return !isKestromCompatible(session.state) ||
+               readSubPanelCompatibility(session).has_value();
+    }
+    return false;
+}
+
+} // namespace
+
+int runIdentify(CommandContext& ctx) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Connects to a controller and says what it is."));
+    parser.addHelpOption();
+    addConnectionOptions(parser);
+    if (!parser.parse(ctx.args)) {
+        ctx.err << "vtl-cli identify: " << parser.errorText() << Qt::endl;
+        return ExitUsage;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        ctx.out << parser.helpText();
+        return ExitDone;
+    }
+    const auto choice = connectionChoice(parser, ctx.err);
+    if (!choice) return ExitUsage;
+
+    TerminalUserInterface ui(ctx.err, choice->retries);
+    Session session(ConnectionState::instance(), TransferBuffers::instance(), RealClock::instance(),
+                    ui);
+    const auto window = connectController(session, *choice);
+    if (!window) return ExitFailed;
+    const bool read = openingReads(session, *window);
+
+    const ConnectionState& state = session.state;
+    ctx.out << "controller: " << controllerKind(state, *window) << Qt::endl;
+    if (*window != ControllerWindow::SubPanel) {
+        ctx.out << "type-code: " << state.PanelTypeCode << Qt::endl;
+        ctx.out << "firmware: "
+                << MainPanelOperations::firmwareLine(state.PanelTypeCode)
+                       .section(QLatin1Char(':'), 1)
+                       .trimmed()
+                << Qt::endl;
+    }
+    ctx.out << "address: " << state.PanelAddress << Qt::endl;
+    ctx.out << "baud: " << effectiveBaudRate(state) << Qt::endl;
+    ctx.out << "family: " << familyBase(familyOf(*window), state) << Qt::endl;
+    return read ? ExitDone : ExitFailed;
+}
+
+} // namespace vtl::cli
