@@ -44,57 +44,6 @@ public:
     QMap<QString, std::function<void()>> onStatus;
 };
 
-// Sits between the line and a simulated sub panel and changes the type byte of the reply to the
-// sub panel type read (command 50, table 5), keeping the reply's header check right.
-class SubPanelTypeRewriter final : public LinePeer {
-public:
-    SubPanelTypeRewriter(LinePeer& inner, std::uint8_t type) : inner_(inner), type_(type) {}
-
-    void lineOpened(std::int32_t baudRate) override { inner_.lineOpened(baudRate); }
-    void lineClosed() override { inner_.lineClosed(); }
-    void dtrChanged(bool on) override { inner_.dtrChanged(on); }
-    void receive(std::uint8_t byte, std::int64_t nowUs) override {
-        // Header bytes 2 and 4 of a request: command 50, table 5.
-        if (follow(heard_, byte) == 10) typeRequest_ = heard_[7] == 50 && heard_[9] == 5;
-        inner_.receive(byte, nowUs);
-    }
-    void advance(std::int64_t nowUs) override { inner_.advance(nowUs); }
-    std::int64_t nextEventUs() const override { return inner_.nextEventUs(); }
-    std::optional<std::uint8_t> transmit() override {
-        auto b = inner_.transmit();
-        if (!b) return b;
-        const bool typeReply = typeRequest_ && sent_.size() >= 8 && std::uint8_t(sent_[7]) == 150;
-        const int at = int(sent_.size());
-        if (typeReply && at == 8) {
-            delta_ = std::uint8_t(type_ - *b);
-            *b = type_;
-        } else if (typeReply && at == 10) {
-            *b = std::uint8_t(*b + delta_);
-            typeRequest_ = false;
-        }
-        follow(sent_, *b);
-        return b;
-    }
-
-private:
-    // Keeps the bytes of the frame in progress; returns how many there are.
-    static int follow(QByteArray& frame, std::uint8_t byte) {
-        static const QByteArray preamble("EEE\x0E\x0F", 5);
-        if (frame.size() >= 11) frame.clear();
-        frame += char(byte);
-        if (frame.size() <= 5 && !preamble.startsWith(frame))
-            frame = byte == 'E' ? QByteArray(1, 'E') : QByteArray();
-        return int(frame.size());
-    }
-
-    LinePeer& inner_;
-    std::uint8_t type_;
-    std::uint8_t delta_ = 0;
-    bool typeRequest_ = false;
-    QByteArray heard_;
-    QByteArray sent_;
-};
-
 // Takes `budget` bytes, then refuses every write.
 class FailingSaveFile final : public QSaveFile {
 public:
@@ -169,7 +118,7 @@ inline QByteArray expectedHeader(std::uint16_t familyCode, std::uint8_t anyAddre
 
 class BackupRig {
 public:
-    explicit BackupRig(const sim::ControllerOptions& options) : sim(options), peer_(&sim) {
+    explicit BackupRig(const sim::ControllerOptions& options) : sim(options) {
         state.PortName = QStringLiteral("sim");
         state.BaudRate = options.lineRate;
         state.PanelAddress = std::uint32_t(options.address);
@@ -197,9 +146,6 @@ public:
         return ok;
     }
 
-    // Puts a peer between the line and the controller from the next exchange on.
-    void setFront(LinePeer& front) { peer_ = &front; }
-
     BackupOutcome backup(PanelFamily family, const QString& target) {
         PanelBackup backup(session, family);
         backup.setTimeSource(backupTime);
@@ -217,13 +163,9 @@ public:
     ConnectionState state;
     std::unique_ptr<TransferBuffers> buffers = std::make_unique<TransferBuffers>();
     HookedUserInterface ui;
-    Session session{state, *buffers, clock, ui, [this](const QString&) {
-                        return std::make_unique<PipeTransport>(*peer_, clock);
-                    }};
+    Session session{state, *buffers, clock, ui,
+                    [this](const QString&) { return std::make_unique<PipeTransport>(sim, clock); }};
     QTemporaryDir dir;
-
-private:
-    LinePeer* peer_;
 };
 
 } // namespace vtl::test
