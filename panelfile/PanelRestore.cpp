@@ -39,11 +39,8 @@ RestoreOutcome PanelRestore::run(QIODevice& file) {
     mainFile_ = false;
     lastExchangeOk_ = false;
     PanelFileHeader header;
-    if (const RestoreOutcome refused = checkHeader(file, header);
-        refused != RestoreOutcome::Finished)
-        return refused;
-    if (const RestoreOutcome refused = acceptance(header); refused != RestoreOutcome::Finished)
-        return refused;
+    if (const auto refused = checkHeader(file, header)) return *refused;
+    if (const auto refused = acceptance(header)) return *refused;
 
     if (family_ != PanelFamily::Sub &&
         session_.ui.message(QStringLiteral("Clear Controller Before Sending Panel File?"),
@@ -56,7 +53,7 @@ RestoreOutcome PanelRestore::run(QIODevice& file) {
     return sendRecords(file, header);
 }
 
-RestoreOutcome PanelRestore::checkHeader(QIODevice& file, PanelFileHeader& header) {
+std::optional<RestoreOutcome> PanelRestore::checkHeader(QIODevice& file, PanelFileHeader& header) {
     const HeaderReadResult read = readHeader(file, family_);
     if (!read.ok()) {
         session_.ui.message(read.message(), HeaderReadResult::title());
@@ -64,10 +61,10 @@ RestoreOutcome PanelRestore::checkHeader(QIODevice& file, PanelFileHeader& heade
                                                       : RestoreOutcome::InvalidFile;
     }
     header = read.header;
-    return RestoreOutcome::Finished;
+    return std::nullopt;
 }
 
-RestoreOutcome PanelRestore::acceptance(const PanelFileHeader& header) {
+std::optional<RestoreOutcome> PanelRestore::acceptance(const PanelFileHeader& header) {
     switch (acceptFile(family_, header.fileClass, subFamilyBase(session_.state))) {
     case Acceptance::Accepted:
         break;
@@ -89,11 +86,10 @@ RestoreOutcome PanelRestore::acceptance(const PanelFileHeader& header) {
                             family_ == PanelFamily::Sub ? MessageIcon::None : MessageIcon::Stop);
         return RestoreOutcome::WrongAddress;
     }
-    return RestoreOutcome::Finished;
+    return std::nullopt;
 }
 
 bool PanelRestore::clearController() {
-    // A LAN controller is cleared twice; its second clear reaches what the first one left.
     const int clears = family_ == PanelFamily::Lan ? 2 : 1;
     const int dots = family_ == PanelFamily::Lan ? 5 : 3;
 
@@ -106,7 +102,7 @@ bool PanelRestore::clearController() {
                                                 cmd::ClearMemory.point, cmd::ClearMemory.table))
             return false;
     }
-    // The controller rebuilds its memory after a clear and answers nothing meanwhile.
+    // Time for the controller to set up its empty memory before the first write.
     for (int i = 1; i < dots; ++i) {
         session_.clock.sleepMs(ClearPauseMs);
         text += QLatin1Char('.');
@@ -131,8 +127,7 @@ RestoreOutcome PanelRestore::sendRecords(QIODevice& file, const PanelFileHeader&
         }
         QByteArray data(reinterpret_cast<const char*>(buffer.data()),
                         qsizetype(read.bytesInBuffer));
-        if (family_ == PanelFamily::Lan && mainFile_ && read.header.command == 12)
-            rewriteSystemStatusCodes(data);
+        adaptRecordData(context, read.header, data);
 
         const RecordPlan plan = planRecord(context, read.header, data, read.sendable());
         if (plan.action == RecordAction::Unknown) {

@@ -7,6 +7,7 @@
 
 #include <QIODevice>
 #include <QString>
+#include <optional>
 
 namespace vtl {
 
@@ -49,8 +50,9 @@ public:
 private:
     enum class SendResult { Sent, Ignored, Aborted };
 
-    RestoreOutcome checkHeader(QIODevice& file, PanelFileHeader& header);
-    RestoreOutcome acceptance(const PanelFileHeader& header);
+    // Each gives the outcome when the file is refused, nothing when it may be sent.
+    std::optional<RestoreOutcome> checkHeader(QIODevice& file, PanelFileHeader& header);
+    std::optional<RestoreOutcome> acceptance(const PanelFileHeader& header);
     bool clearController();
     RestoreOutcome sendRecords(QIODevice& file, const PanelFileHeader& header);
     SendResult send(const RecordPlan& plan, const QByteArray& data);

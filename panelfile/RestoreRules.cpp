@@ -228,6 +228,13 @@ RecordPlan planRecord(const RestoreContext& context, const BlockRecordHeader& he
     return {};
 }
 
+void adaptRecordData(const RestoreContext& context, const BlockRecordHeader& header,
+                     QByteArray& data) {
+    if (context.family == PanelFamily::Lan && context.mainFile &&
+        header.command == SystemStatusCommand)
+        rewriteSystemStatusCodes(data);
+}
+
 void rewriteSystemStatusCodes(QByteArray& data) {
     constexpr qsizetype EntrySize = 26;
     constexpr qsizetype Entries = 32;

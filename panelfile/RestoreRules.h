@@ -56,6 +56,11 @@ struct RecordPlan {
 RecordPlan planRecord(const RestoreContext& context, const BlockRecordHeader& header,
                       QByteArrayView data, bool sendable);
 
+// The data changes a record needs before the rules look at it: the System Status codes of a main
+// panel file sent to a LAN controller.
+void adaptRecordData(const RestoreContext& context, const BlockRecordHeader& header,
+                     QByteArray& data);
+
 // A main panel's System Status block on a LAN controller: every model code of 400 or more in the
 // 26-byte entries becomes 490, keeping the flag bits that share the code's high byte.
 void rewriteSystemStatusCodes(QByteArray& data);

@@ -23,6 +23,10 @@ struct ClearRow {
     int dotSteps; // texts "Clearing Panel ." up to this many dots, one second apart
 };
 
+std::ostream& operator<<(std::ostream& os, const ClearRow& row) {
+    return os << "reader " << int(row.family) << " code " << row.familyCode;
+}
+
 class ClearingSequence : public ::testing::TestWithParam<ClearRow> {};
 
 TEST_P(ClearingSequence, ClearsThenWaitsOnTheClock) {
