@@ -13,6 +13,10 @@ struct Expectation {
     QStringList lines;      // expected standard output
 };
 
+void PrintTo(const Expectation& e, std::ostream* os) {
+    *os << e.model << " at " << e.baudOption;
+}
+
 class IdentifyModel : public ::testing::TestWithParam<Expectation> {};
 
 TEST_P(IdentifyModel, ReportsTheControllerAndLeavesNoViolation) {
