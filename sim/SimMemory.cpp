@@ -221,7 +221,8 @@ void SimMemory::fillSettings(Model model, int address, int lineRate) {
 }
 
 bool SimMemory::survivesClear(RecordKey key) {
-    if (key.command == 38) return true;
+    // The model code and the settings are not part of the memory a clear wipes.
+    if (key.command == 38 || key.command == 42) return true;
     if (key.command == 50)
         return key.table == 21 || key.table == 22 || key.table == 110 || key.table == 104 ||
                key.table == 5 || key.table == 7;
