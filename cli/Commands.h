@@ -18,5 +18,8 @@ struct CommandContext {
 
 int runPorts(CommandContext& ctx);
 int runIdentify(CommandContext& ctx);
+int runInspect(CommandContext& ctx);
+int runBackup(CommandContext& ctx);
+int runRestore(CommandContext& ctx);
 
 } // namespace vtl::cli

@@ -1,5 +1,9 @@
 #include "cli/ConnectionOptions.h"
 
+#include "lan/LanControllerReads.h"
+#include "panels/MainPanelOperations.h"
+#include "panels/SubPanelReads.h"
+
 namespace vtl::cli {
 namespace {
 
@@ -68,6 +72,36 @@ std::optional<ControllerWindow> connectController(Session& session,
     std::optional<ControllerWindow> found;
     Connect(session, choice.request, [&](ControllerWindow window) { found = window; });
     return found;
+}
+
+PanelFamily familyOf(ControllerWindow window) {
+    switch (window) {
+    case ControllerWindow::MainPanel:
+        return PanelFamily::Main;
+    case ControllerWindow::LanController:
+        return PanelFamily::Lan;
+    case ControllerWindow::SubPanel:
+        break;
+    }
+    return PanelFamily::Sub;
+}
+
+// The reads the configuration window makes when it opens; false when one failed.
+bool openingReads(Session& session, ControllerWindow window) {
+    switch (window) {
+    case ControllerWindow::MainPanel: {
+        MainPanelOperations operations(session);
+        MainPanelView view;
+        view.firmwareLine = MainPanelOperations::firmwareLine(session.state.PanelTypeCode);
+        return operations.load(view);
+    }
+    case ControllerWindow::LanController:
+        return readLanControllerSettings(session);
+    case ControllerWindow::SubPanel:
+        return !isKestromCompatible(session.state) ||
+               readSubPanelCompatibility(session).has_value();
+    }
+    return false;
 }
 
 QString controllerKind(const ConnectionState& state, ControllerWindow window) {

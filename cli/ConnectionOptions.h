@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "cli/TerminalUserInterface.h"
 #include "link/Connect.h"
+#include "panelfile/FamilyCode.h"
 
 #include <QCommandLineParser>
 
@@ -27,6 +28,12 @@ std::optional<ConnectionChoice> connectionChoice(const QCommandLineParser& parse
 // Runs the connect procedure as the connection window's OK would. The window that would open is
 // returned instead of opened.
 std::optional<ControllerWindow> connectController(Session& session, const ConnectionChoice& choice);
+
+// The family whose backup, restore and file code fit the window's controller.
+PanelFamily familyOf(ControllerWindow window);
+
+// The reads the configuration window makes when it opens; false when one failed.
+bool openingReads(Session& session, ControllerWindow window);
 
 // "main panel", "LAN controller", "Brinlet controller" or "sub panel".
 QString controllerKind(const ConnectionState& state, ControllerWindow window);

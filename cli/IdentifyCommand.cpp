@@ -1,44 +1,9 @@
 #include "cli/Commands.h"
 #include "cli/ConnectionOptions.h"
-#include "lan/LanControllerReads.h"
 #include "panelfile/FamilyCode.h"
 #include "panels/MainPanelOperations.h"
-#include "panels/SubPanelReads.h"
 
 namespace vtl::cli {
-namespace {
-
-PanelFamily familyOf(ControllerWindow window) {
-    switch (window) {
-    case ControllerWindow::MainPanel:
-        return PanelFamily::Main;
-    case ControllerWindow::LanController:
-        return PanelFamily::Lan;
-    case ControllerWindow::SubPanel:
-        break;
-    }
-    return PanelFamily::Sub;
-}
-
-// The reads the configuration window makes when it opens; false when one failed.
-bool openingReads(Session& session, ControllerWindow window) {
-    switch (window) {
-    case ControllerWindow::MainPanel: {
-        MainPanelOperations operations(session);
-        MainPanelView view;
-        view.firmwareLine = MainPanelOperations::firmwareLine(session.state.PanelTypeCode);
-        return operations.load(view);
-    }
-    case ControllerWindow::LanController:
-        return readLanControllerSettings(session);
-    case ControllerWindow::SubPanel:
-        return !isKestromCompatible(session.state) ||
-               readSubPanelCompatibility(session).has_value();
-    }
-    return false;
-}
-
-} // namespace
 
 int runIdentify(CommandContext& ctx) {
     QCommandLineParser parser;

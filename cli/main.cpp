@@ -13,6 +13,9 @@ const char* const Usage = R"(Usage: vtl-cli COMMAND [OPTIONS]
 Commands:
   ports      list the ports the connection window offers
   identify   connect to a controller and say what it is
+  inspect    show the header and records of a panel file
+  backup     back up a controller's whole memory to a panel file
+  restore    send a panel file back to a controller
 
 Run "vtl-cli COMMAND --help" for the options of a command.
 Exit status: 0 done, 1 failed or refused, 2 usage error.
@@ -38,6 +41,9 @@ int main(int argc, char** argv) {
     const QString command = args.first();
     if (command == QLatin1String("ports")) return vtl::cli::runPorts(ctx);
     if (command == QLatin1String("identify")) return vtl::cli::runIdentify(ctx);
+    if (command == QLatin1String("inspect")) return vtl::cli::runInspect(ctx);
+    if (command == QLatin1String("backup")) return vtl::cli::runBackup(ctx);
+    if (command == QLatin1String("restore")) return vtl::cli::runRestore(ctx);
     err << "vtl-cli: unknown command \"" << command << "\"\n" << Usage;
     return vtl::cli::ExitUsage;
 }

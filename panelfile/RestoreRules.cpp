@@ -124,6 +124,8 @@ RecordPlan planLanRecord(const RestoreContext& context, const BlockRecordHeader&
     return plan;
 }
 
+} // namespace
+
 std::optional<int> subEntryFor(const BlockRecordHeader& header) {
     const cmd::RecordAddress address{header.command, header.point, header.table};
     if (address == cmd::SubPanelDescriptors || address == cmd::SubPanelDescriptorsTail) return 18;
@@ -131,6 +133,22 @@ std::optional<int> subEntryFor(const BlockRecordHeader& header) {
     if (header.command == 170 || header.command == 177) return 19;
     return catalogueFor(PanelFamily::Sub).findByCommand(header.command);
 }
+
+std::optional<int> catalogueEntryOf(PanelFamily family, const BlockRecordHeader& header) {
+    switch (family) {
+    case PanelFamily::Sub:
+        return subEntryFor(header);
+    case PanelFamily::Lan:
+        if (header.command + header.table == InterProtocolCommand)
+            return catalogueFor(family).findByCommand(InterProtocolCommand);
+        break;
+    case PanelFamily::Main:
+        break;
+    }
+    return catalogueFor(family).findByCommand(header.command);
+}
+
+namespace {
 
 RecordPlan planSubRecord(const RestoreContext& context, const BlockRecordHeader& header,
                          bool sendable) {

@@ -65,6 +65,10 @@ void adaptRecordData(const RestoreContext& context, const BlockRecordHeader& hea
 // 26-byte entries becomes 490, keeping the flag bits that share the code's high byte.
 void rewriteSystemStatusCodes(QByteArray& data);
 
+// The catalogue entry a record of a file read by this family belongs to, as the restore finds it.
+std::optional<int> subEntryFor(const BlockRecordHeader& header);
+std::optional<int> catalogueEntryOf(PanelFamily family, const BlockRecordHeader& header);
+
 // Each family's message for a record with no catalogue entry, and its caption.
 QString unknownRecordMessage(PanelFamily family);
 

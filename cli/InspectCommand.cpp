@@ -1,0 +1,161 @@
+#include "cli/Commands.h"
+#include "cli/TerminalUserInterface.h"
+#include "panelfile/BlockCatalogue.h"
+#include "panelfile/PanelFileHeader.h"
+#include "panelfile/RestoreRules.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace vtl::cli {
+namespace {
+
+struct ClassInfo {
+    QString text;
+    std::optional<PanelFamily> family; // whose catalogue names the records
+};
+
+ClassInfo describeClass(FileClass fileClass) {
+    switch (fileClass) {
+    case FileClass::MainPanel:
+        return {QStringLiteral("main panel"), PanelFamily::Main};
+    case FileClass::Lan490:
+        return {QStringLiteral("LAN 490-499"), PanelFamily::Lan};
+    case FileClass::Lan600:
+        return {QStringLiteral("LAN 600-601"), PanelFamily::Lan};
+    case FileClass::Lan602:
+        return {QStringLiteral("LAN 602-699"), PanelFamily::Lan};
+    case FileClass::Sub3000:
+        return {QStringLiteral("sub 3000"), PanelFamily::Sub};
+    case FileClass::Sub4000:
+        return {QStringLiteral("sub 4000"), PanelFamily::Sub};
+    case FileClass::Sub5000:
+        return {QStringLiteral("sub 5000"), PanelFamily::Sub};
+    case FileClass::Sub6000:
+        return {QStringLiteral("sub 6000"), PanelFamily::Sub};
+    case FileClass::Sub7000:
+        return {QStringLiteral("sub 7000"), PanelFamily::Sub};
+    case FileClass::NoWriter:
+        return {QStringLiteral("no writer"), std::nullopt};
+    case FileClass::Invalid:
+        break;
+    }
+    return {QStringLiteral("invalid"), std::nullopt};
+}
+
+QString statusText(RecordStatus status) {
+    switch (status) {
+    case RecordStatus::Oversized:
+        return QStringLiteral("oversized");
+    case RecordStatus::Truncated:
+        return QStringLiteral("truncated");
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+int runInspect(CommandContext& ctx) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Shows the header and the records of a panel file, without a controller."));
+    parser.addHelpOption();
+    parser.addOption({QStringLiteral("json"), QStringLiteral("Write JSON instead of text.")});
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The panel file."));
+    if (!parser.parse(ctx.args) || parser.positionalArguments().size() != 1) {
+        if (!parser.isSet(QStringLiteral("help"))) {
+            ctx.err << "vtl-cli inspect: "
+                    << (parser.errorText().isEmpty() ? QStringLiteral("needs one FILE")
+                                                     : parser.errorText())
+                    << Qt::endl;
+            return ExitUsage;
+        }
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        ctx.out << parser.helpText();
+        return ExitDone;
+    }
+
+    QFile file(parser.positionalArguments().first());
+    if (!file.open(QIODevice::ReadOnly)) {
+        ctx.err << TerminalUserInterface::oneLine(QStringLiteral("Error"),
+                                                  QStringLiteral("Error Reading File."))
+                << " (" << file.errorString() << ")" << Qt::endl;
+        return ExitFailed;
+    }
+    // The LAN reader knows every class a file can have.
+    const HeaderReadResult read = readHeader(file, PanelFamily::Lan);
+    if (!read.ok()) {
+        ctx.err << TerminalUserInterface::oneLine(HeaderReadResult::title(), read.message())
+                << Qt::endl;
+        return ExitFailed;
+    }
+    const PanelFileHeader& h = read.header;
+    const ClassInfo info = describeClass(h.fileClass);
+
+    QJsonArray records;
+    QStringList lines;
+    std::array<std::uint8_t, TransferBuffers::Size> buffer{};
+    bool damaged = false;
+    for (;;) {
+        const RecordReadResult r = readBlockRecord(file, buffer);
+        if (r.status == RecordStatus::ReadError) {
+            ctx.err << TerminalUserInterface::oneLine(QStringLiteral("Error"),
+                                                      QStringLiteral("Error Reading File."))
+                    << Qt::endl;
+            return ExitFailed;
+        }
+        if (!r.isRecord()) break;
+        damaged = damaged || r.status == RecordStatus::Truncated;
+        QString name;
+        if (info.family)
+            if (auto entry = catalogueEntryOf(*info.family, r.header))
+                name = QLatin1String(catalogueFor(*info.family).entry(*entry).name);
+        const QString status = statusText(r.status);
+        records.append(
+            QJsonObject{{"command", r.header.command},
+                        {"point", r.header.point},
+                        {"table", r.header.table},
+                        {"length", int(r.header.length)},
+                        {"name", name},
+                        {"status", status.isEmpty() ? QStringLiteral("complete") : status}});
+        lines << QStringLiteral("%1 %2 %3 %4  %5%6")
+                     .arg(r.header.command, 3)
+                     .arg(r.header.point, 3)
+                     .arg(r.header.table, 3)
+                     .arg(r.header.length, 5)
+                     .arg(name.isEmpty() ? QStringLiteral("(no catalogue entry)") : name,
+                          status.isEmpty() ? QString() : QStringLiteral(" [%1]").arg(status));
+    }
+
+    if (parser.isSet(QStringLiteral("json"))) {
+        const QJsonObject document{{"signature", QString::fromLatin1(h.signature.left(28))},
+                                   {"time", QString::fromLatin1(h.timeStamp)},
+                                   {"date", QString::fromLatin1(h.dateStamp)},
+                                   {"familyCode", h.familyCode},
+                                   {"class", info.text},
+                                   {"address", h.address()},
+                                   {"anyAddress", h.anyAddress},
+                                   {"records", records}};
+        ctx.out << QJsonDocument(document).toJson(QJsonDocument::Indented);
+    } else {
+        ctx.out << "signature: " << QString::fromLatin1(h.signature.left(28)) << Qt::endl
+                << "time: " << QString::fromLatin1(h.timeStamp) << Qt::endl
+                << "date: " << QString::fromLatin1(h.dateStamp) << Qt::endl
+                << "family-code: " << h.familyCode << Qt::endl
+                << "class: " << info.text << Qt::endl
+                << "address: " << h.address() << Qt::endl
+                << "any-address: " << h.anyAddress << Qt::endl
+                << "records: " << records.size() << Qt::endl;
+        if (!lines.isEmpty()) ctx.out << "cmd pnt tbl  len  name" << Qt::endl;
+        for (const QString& line : lines)
+            ctx.out << line << Qt::endl;
+    }
+    return damaged ? ExitFailed : ExitDone;
+}
+
+} // namespace vtl::cli

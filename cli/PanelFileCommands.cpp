@@ -1,0 +1,102 @@
+// vtl-cli backup and restore: connect as identify does, make the window's opening reads, then run
+// the backup or restore of the controller found.
+#include "cli/Commands.h"
+#include "cli/ConnectionOptions.h"
+#include "panelfile/PanelBackup.h"
+#include "panelfile/PanelRestore.h"
+
+namespace vtl::cli {
+namespace {
+
+QString opt(const char* name) {
+    return QString::fromLatin1(name);
+}
+
+MessageAnswer yesIf(bool yes) {
+    return yes ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
+// Parses the command line; returns the exit status for a usage error or help, nullopt to go on.
+std::optional<int> parse(QCommandLineParser& parser, CommandContext& ctx, const char* fileOption) {
+    if (!parser.parse(ctx.args)) {
+        ctx.err << "vtl-cli " << ctx.args.first() << ": " << parser.errorText() << Qt::endl;
+        return ExitUsage;
+    }
+    if (parser.isSet(opt("help"))) {
+        ctx.out << parser.helpText();
+        return ExitDone;
+    }
+    if (!parser.isSet(opt(fileOption))) {
+        ctx.err << "vtl-cli " << ctx.args.first() << ": --" << fileOption << " FILE is required"
+                << Qt::endl;
+        return ExitUsage;
+    }
+    return std::nullopt;
+}
+
+// Connects and makes the opening reads; the family of the controller found, or nullopt.
+std::optional<PanelFamily> connectForFile(Session& session, const ConnectionChoice& choice) {
+    const auto window = connectController(session, choice);
+    if (!window || !openingReads(session, *window)) return std::nullopt;
+    return familyOf(*window);
+}
+
+} // namespace
+
+int runBackup(CommandContext& ctx) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Backs up the whole memory of a controller to a panel file."));
+    parser.addHelpOption();
+    addConnectionOptions(parser);
+    parser.addOption(
+        {opt("out"), opt("The panel file to write (replaced only when complete)."), opt("FILE")});
+    parser.addOption(
+        {opt("any-address"), opt("Sub panels: a file that may be restored at any address.")});
+    if (auto status = parse(parser, ctx, "out")) return *status;
+    const auto choice = connectionChoice(parser, ctx.err);
+    if (!choice) return ExitUsage;
+
+    TerminalUserInterface ui(ctx.err, choice->retries);
+    ui.presetAnswer(QStringLiteral("Make Panel File Address Specific?"),
+                    yesIf(!parser.isSet(opt("any-address"))));
+    Session session(ConnectionState::instance(), TransferBuffers::instance(), RealClock::instance(),
+                    ui);
+    const auto family = connectForFile(session, *choice);
+    if (!family) return ExitFailed;
+    return PanelBackup(session, *family).run(parser.value(opt("out"))) == BackupOutcome::Finished
+               ? ExitDone
+               : ExitFailed;
+}
+
+int runRestore(CommandContext& ctx) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Sends a panel file back to a controller."));
+    parser.addHelpOption();
+    addConnectionOptions(parser);
+    parser.addOption({opt("in"), opt("The panel file to send."), opt("FILE")});
+    parser.addOption({opt("clear"), opt("Clear the controller before sending the file.")});
+    parser.addOption(
+        {opt("send-ethernet"), opt("Send the Ethernet configuration the file holds.")});
+    parser.addOption({opt("send-anyway"), opt("Send a main panel file to a LAN controller.")});
+    if (auto status = parse(parser, ctx, "in")) return *status;
+    const auto choice = connectionChoice(parser, ctx.err);
+    if (!choice) return ExitUsage;
+
+    TerminalUserInterface ui(ctx.err, choice->retries);
+    ui.presetAnswer(QStringLiteral("Clear Controller Before Sending Panel File?"),
+                    yesIf(parser.isSet(opt("clear"))));
+    ui.presetAnswer(QStringLiteral("Send Ethernet Configuration?"),
+                    yesIf(parser.isSet(opt("send-ethernet"))));
+    ui.presetAnswer(QStringLiteral("Panel File Is For RZQ-310.\nWould You Like To Send Anyway?"),
+                    yesIf(parser.isSet(opt("send-anyway"))));
+    Session session(ConnectionState::instance(), TransferBuffers::instance(), RealClock::instance(),
+                    ui);
+    const auto family = connectForFile(session, *choice);
+    if (!family) return ExitFailed;
+    return PanelRestore(session, *family).run(parser.value(opt("in"))) == RestoreOutcome::Finished
+               ? ExitDone
+               : ExitFailed;
+}
+
+} // namespace vtl::cli
