@@ -2,6 +2,7 @@
 
 #include "panels/MainPanelDialog.h"
 #include "shell/ControllerFoundDialog.h"
+#include "shell/PanelFileActions.h"
 #include "shell/QtUserInterface.h"
 
 namespace vtl {
@@ -38,6 +39,11 @@ void openControllerWindow(Session& session, ControllerWindow window, QWidget* pa
     if (window == ControllerWindow::MainPanel) {
         MainPanelDialog dialog(session, parent);
         StatusLineScope status(session.ui, dialog.statusLine());
+        PanelFileActions files(session, PanelFamily::Main, &dialog);
+        QObject::connect(&dialog, &MainPanelDialog::backupRequested, &dialog,
+                         [&files] { files.backup(); });
+        QObject::connect(&dialog, &MainPanelDialog::restoreRequested, &dialog,
+                         [&files] { files.restore(); });
         dialog.start();
         dialog.exec();
         return;

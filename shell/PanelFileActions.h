@@ -1,0 +1,39 @@
+#pragma once
+
+#include "link/Session.h"
+#include "panelfile/FamilyCode.h"
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace vtl {
+
+// The "Panel File Backup" and "Panel File Restore" buttons of a configuration window: ask for the
+// file, then run the backup or restore of the window's controller family.
+class PanelFileActions {
+public:
+    // Returns the chosen path, or an empty text when the user cancelled.
+    using FileChooser = std::function<QString()>;
+
+    PanelFileActions(Session& session, PanelFamily family, QWidget* window);
+
+    void backup();
+    void restore();
+
+    // The system's save and open dialogs unless replaced (tests).
+    void setChoosers(FileChooser save, FileChooser open);
+
+    static QString askSaveFile(QWidget* window);
+    static QString askOpenFile(QWidget* window);
+
+private:
+    Session& session_;
+    PanelFamily family_;
+    FileChooser chooseSave_;
+    FileChooser chooseOpen_;
+};
+
+} // namespace vtl
