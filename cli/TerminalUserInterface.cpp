@@ -14,11 +14,14 @@ QString TerminalUserInterface::oneLine(const QString& caption, const QString& te
 }
 
 MessageAnswer TerminalUserInterface::message(const QString& text, const QString& caption,
-                                             MessageButtons buttons, MessageIcon) {
+                                             MessageButtons buttons, MessageIcon,
+                                             const QString& detail) {
     const MessageAnswer answer = decide(text, buttons);
     err_ << oneLine(caption, text);
     if (buttons != MessageButtons::Ok) err_ << " -> " << toString(answer);
     err_ << Qt::endl;
+    // The system's own reason goes on a line of its own, so the message line stays exact.
+    if (!detail.isEmpty()) err_ << "  " << detail << Qt::endl;
     return answer;
 }
 

@@ -19,7 +19,7 @@ public:
     void setShowProgress(bool on) { showProgress_ = on; }
 
     MessageAnswer message(const QString& text, const QString& caption, MessageButtons buttons,
-                          MessageIcon icon) override;
+                          MessageIcon icon, const QString& detail = {}) override;
     void setTitle(const QString& title) override;
     void setWaitCursor(bool) override {}
     void setStatus(const QString& text) override;

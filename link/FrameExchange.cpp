@@ -119,7 +119,7 @@ bool FrameExchange::PanelTransaction(std::uint8_t panel, std::uint8_t network, s
     if (!link_.OpenPort()) {
         cursor.restore();
         link_.ui().message(QStringLiteral("COM Port Error"), QStringLiteral("Message"),
-                           MessageButtons::Ok, MessageIcon::None);
+                           MessageButtons::Ok, MessageIcon::None, link_.lastOpenError());
         st.LinkMode = LinkModePortFailed;
         return false;
     }

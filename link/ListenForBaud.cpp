@@ -78,7 +78,7 @@ ListenResult ListenForBaud(Session& session) {
     if (!session.link.OpenPort()) {
         session.ui.setWaitCursor(false);
         session.ui.message(QStringLiteral("Unable To Setup COM Port."), QStringLiteral("Message"),
-                           MessageButtons::Ok, MessageIcon::None);
+                           MessageButtons::Ok, MessageIcon::None, session.link.lastOpenError());
         return ListenResult::OneController;
     }
     const ListenResult result = Listener(session).run();

@@ -3,7 +3,7 @@
 namespace vtl {
 
 MessageAnswer SilentUserInterface::message(const QString&, const QString&, MessageButtons buttons,
-                                           MessageIcon) {
+                                           MessageIcon, const QString&) {
     return safeAnswer(buttons);
 }
 

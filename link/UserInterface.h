@@ -8,15 +8,18 @@ enum class MessageButtons { Ok, OkCancel, YesNo, RetryCancel, AbortRetryIgnore }
 enum class MessageIcon { None, Stop, Question, Exclamation, Information };
 enum class MessageAnswer { Ok, Cancel, Yes, No, Retry, Abort, Ignore };
 
-// Everything the protocol code shows or asks. The desktop program answers with real message boxes,
-// the command line with its flags, tests with a scripted double.
+// Everything the protocol code shows or asks. A message's detail, when given, is the system's own
+// account of a failure (why a port would not open), shown beneath the fixed text. The desktop
+// program answers with real message boxes, the command line with its flags, tests with a scripted
+// double.
 class UserInterface {
 public:
     virtual ~UserInterface() = default;
 
     virtual MessageAnswer message(const QString& text, const QString& caption,
                                   MessageButtons buttons = MessageButtons::Ok,
-                                  MessageIcon icon = MessageIcon::None) = 0;
+                                  MessageIcon icon = MessageIcon::None,
+                                  const QString& detail = {}) = 0;
     // The connection window's title, which doubles as the progress display while connecting.
     virtual void setTitle(const QString& title) = 0;
     virtual void setWaitCursor(bool on) = 0;
@@ -27,8 +30,8 @@ public:
 // Shows nothing and takes the safe answer: for code that runs where nobody can be asked.
 class SilentUserInterface final : public UserInterface {
 public:
-    MessageAnswer message(const QString&, const QString&, MessageButtons buttons,
-                          MessageIcon) override;
+    MessageAnswer message(const QString&, const QString&, MessageButtons buttons, MessageIcon,
+                          const QString& = {}) override;
     void setTitle(const QString&) override {}
     void setWaitCursor(bool) override {}
     void setStatus(const QString&) override {}

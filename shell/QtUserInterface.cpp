@@ -71,11 +71,13 @@ QWidget* QtUserInterface::parentForBoxes() const {
 }
 
 MessageAnswer QtUserInterface::message(const QString& text, const QString& caption,
-                                       MessageButtons buttons, MessageIcon icon) {
+                                       MessageButtons buttons, MessageIcon icon,
+                                       const QString& detail) {
     // A question must be answerable even while the protocol shows the wait cursor.
     const bool wasWaiting = waiting_;
     if (wasWaiting) setWaitCursor(false);
     QMessageBox box(boxIcon(icon), caption, text, standardButtons(buttons), parentForBoxes());
+    if (!detail.isEmpty()) box.setInformativeText(detail);
     const int chosen = box.exec();
     if (wasWaiting) setWaitCursor(true);
     return answerFor(chosen, buttons);

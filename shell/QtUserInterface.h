@@ -15,7 +15,7 @@ public:
     ~QtUserInterface() override;
 
     MessageAnswer message(const QString& text, const QString& caption, MessageButtons buttons,
-                          MessageIcon icon) override;
+                          MessageIcon icon, const QString& detail = {}) override;
     void setTitle(const QString& title) override;
     void setWaitCursor(bool on) override;
     void setStatus(const QString& text) override;

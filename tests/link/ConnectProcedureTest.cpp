@@ -1,6 +1,9 @@
 #include "link/Connect.h"
 #include "link/ListenForBaud.h"
+#include "tests/support/Pty.h"
 #include "tests/support/SimSession.h"
+
+#include <QSerialPort>
 
 #include <gtest/gtest.h>
 
@@ -232,6 +235,23 @@ TEST_F(ListenFixture, APortThatWillNotOpenIsReportedAndListeningCarriesOn) {
     Session real{state, buffers, clock, ui};
     EXPECT_EQ(ListenForBaud(real), ListenResult::OneController);
     EXPECT_EQ(ui.briefs(), QStringList{"[Message] Unable To Setup COM Port."});
+    EXPECT_TRUE(ui.messages[0].detail.contains(QStringLiteral("does not exist")))
+        << qPrintable(ui.messages[0].detail);
+}
+
+TEST(ConnectLan, APortInUseIsReportedWithTheReason) {
+    test::Pty pty;
+    QSerialPort holder(pty.slavePath());
+    ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
+    ConnectionState state;
+    TransferBuffers buffers;
+    VirtualClock clock;
+    test::ScriptedUserInterface ui;
+    Session session{state, buffers, clock, ui};
+    EXPECT_FALSE(Connect(session, {QStringLiteral("QOV"), pty.slavePath(), 4, false}));
+    ASSERT_EQ(ui.briefs(), QStringList{"[Message] COM Port Error"});
+    EXPECT_TRUE(ui.messages[0].detail.contains(QStringLiteral("in use")))
+        << qPrintable(ui.messages[0].detail);
 }
 
 } // namespace

@@ -30,7 +30,7 @@ namespace vtl::test {
 class HookedUserInterface final : public UserInterface {
 public:
     MessageAnswer message(const QString& text, const QString& caption, MessageButtons buttons,
-                          MessageIcon icon) override {
+                          MessageIcon icon, const QString& = {}) override {
         return script.message(text, caption, buttons, icon);
     }
     void setTitle(const QString& title) override { script.setTitle(title); }

@@ -76,7 +76,7 @@ public:
     explicit TimedUserInterface(const Clock& clock) : clock_(clock) {}
 
     MessageAnswer message(const QString& text, const QString& caption, MessageButtons buttons,
-                          MessageIcon icon) override {
+                          MessageIcon icon, const QString& = {}) override {
         return script.message(text, caption, buttons, icon);
     }
     void setTitle(const QString& title) override { script.setTitle(title); }

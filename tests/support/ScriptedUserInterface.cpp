@@ -3,13 +3,14 @@
 namespace vtl::test {
 
 MessageAnswer ScriptedUserInterface::message(const QString& text, const QString& caption,
-                                             MessageButtons buttons, MessageIcon icon) {
+                                             MessageButtons buttons, MessageIcon icon,
+                                             const QString& detail) {
     MessageAnswer a = safeAnswer(buttons);
     if (buttons != MessageButtons::Ok && !answers.empty()) {
         a = answers.front();
         answers.pop_front();
     }
-    messages.append({text, caption, buttons, icon, a});
+    messages.append({text, caption, buttons, icon, a, detail});
     return a;
 }
 

@@ -20,12 +20,13 @@ public:
         MessageButtons buttons;
         MessageIcon icon;
         MessageAnswer answer;
+        QString detail;
         // "[Caption] Text" for compact assertions.
         QString brief() const { return QStringLiteral("[%1] %2").arg(caption, text); }
     };
 
     MessageAnswer message(const QString& text, const QString& caption, MessageButtons buttons,
-                          MessageIcon icon) override;
+                          MessageIcon icon, const QString& detail = {}) override;
     void setTitle(const QString& title) override { titles.append(title); }
     void setWaitCursor(bool on) override {
         waitCursor = on;
