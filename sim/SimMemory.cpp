@@ -1,5 +1,7 @@
 #include "sim/SimMemory.h"
 
+#include "sim/SubPanelRecords.h"
+
 namespace vtl::sim {
 namespace {
 
@@ -147,7 +149,9 @@ void SimMemory::fillCatalogue(Model model) {
             const auto point = std::uint8_t(block);
             if (command > 0 && command < 50) {
                 const RecordKey key{std::uint8_t(command), point, 0};
-                records_[key] = patternBlock(key, blockSize(model, command, block));
+                QByteArray data = patternBlock(key, blockSize(model, command, block));
+                if (sub) subpanel::zeroWorkingBytes(key.command, data);
+                records_[key] = data;
             } else if (command == 71) {
                 records_[{50, 0, 21}] =
                     model == Model::Main ? mainRoutingTable() : lanRoutingTable(1);
@@ -159,7 +163,8 @@ void SimMemory::fillCatalogue(Model model) {
             } else if (sub && command == 57) {
                 records_[{50, point, 7}] = text("SIM SUB PANEL", 16);
             } else if (sub && command == 55) {
-                records_[{50, point, 5}] = QByteArray();
+                records_[subpanel::SubPanelTypeKey] =
+                    QByteArray(1, char(defaultSubPanelType(model)));
             } else if (sub && command == 73) {
                 const RecordKey key{50, point, 23};
                 records_[key] = patternBlock(key, 32);
@@ -238,6 +243,18 @@ void SimMemory::clear() {
         else
             it.value().fill('\0');
     }
+}
+
+QByteArray SimMemory::dump() const {
+    QByteArray text;
+    for (auto it = records_.constBegin(); it != records_.constEnd(); ++it) {
+        text += QByteArray::number(it.key().command) + ' ' + QByteArray::number(it.key().point) +
+                ' ' + QByteArray::number(it.key().table) + ' ' +
+                QByteArray::number(it.value().size());
+        if (!it.value().isEmpty()) text += ' ' + it.value().toHex();
+        text += '\n';
+    }
+    return text;
 }
 
 std::optional<QByteArray> SimMemory::read(RecordKey key) const {

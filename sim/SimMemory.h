@@ -32,6 +32,8 @@ public:
     void clear();
     bool cleared() const { return cleared_; }
     QList<RecordKey> keys() const { return records_.keys(); }
+    // Every record, one line each, in key order: "command point table length hex".
+    QByteArray dump() const;
 
     // The deterministic content of a memory block that has never been written.
     static QByteArray patternBlock(RecordKey key, int size);

@@ -1,5 +1,7 @@
 #include "sim/SimulatedController.h"
 
+#include "sim/SubPanelRecords.h"
+
 #include <algorithm>
 
 namespace vtl::sim {
@@ -55,13 +57,14 @@ SimulatedController::SimulatedController(const ControllerOptions& options)
       address_(options.address), lineRate_(options.lineRate),
       typeCode_(options.typeCode >= 0 ? options.typeCode : defaultTypeCode(options.model)),
       statusByte_(options.statusByte >= 0 ? std::uint8_t(options.statusByte)
-                                          : defaultStatusByte(options.model)),
-      subPanelType_(options.subPanelType >= 0 ? std::uint8_t(options.subPanelType)
-                                              : defaultSubPanelType(options.model)) {
-    if (subLan())
+                                          : defaultStatusByte(options.model)) {
+    if (subLan()) {
         settingsByte_ = std::uint8_t(subCodeOfRate(lineRate_) << 2);
-    else
+        if (options.subPanelType >= 0)
+            memory_.write(subpanel::SubPanelTypeKey, QByteArray(1, char(options.subPanelType)));
+    } else {
         memory_.write({42, 18, 2}, bytesOf({char(typeCode_ & 0xFF), char(typeCode_ >> 8)}));
+    }
 }
 
 bool SimulatedController::plainDataFraming() const {
@@ -511,20 +514,12 @@ void SimulatedController::handleWrite() {
 }
 
 int SimulatedController::applyWrite(RecordKey key, const QByteArray& data) {
-    if (subLan() && key.command == 24) {
-        // Descriptors and custom units arrive in pieces; the first piece starts with a size word.
-        const RecordKey whole = key.point == 60 ? RecordKey{24, 82, 121} : key;
-        const int offset = key.point == 60 ? 1000 : 0;
-        const QByteArray piece = key.point == 60 ? data : data.mid(2);
-        QByteArray stored = memory_.read(whole).value_or(QByteArray());
-        if (stored.size() < offset + piece.size()) stored.resize(offset + piece.size(), '\0');
-        stored.replace(offset, piece.size(), piece);
-        memory_.write(whole, stored);
-        return 0;
-    }
-    if (subLan() && key.command == 50 && key.table == 5) {
-        subPanelType_ = key.point; // the type travels in the point byte
-        return 0;
+    if (subLan()) {
+        const auto blocks = subpanel::expandWrite(
+            key, data, [this](RecordKey at) { return memory_.read(at).value_or(QByteArray()); });
+        for (const subpanel::BlockWrite& b : blocks)
+            memory_.write(b.key, b.data);
+        if (!blocks.isEmpty()) return 0;
     }
     memory_.write(key, data);
     if (options_.model == Model::Main && key == RecordKey{38, 49, 0} && data.size() >= 8) {
@@ -547,8 +542,11 @@ QByteArray SimulatedController::replyData(RecordKey key, std::uint8_t& b3, std::
     }
     if (subLan() && key == RecordKey{38, 0, 0}) b4 = statusByte_;
     if (subLan() && key.command == 50 && key.table == 5) {
-        b3 = subPanelType_;
+        // The type travels in the point byte; the reply carries no data.
+        const QByteArray type = memory_.read(subpanel::SubPanelTypeKey).value_or(QByteArray());
+        b3 = type.isEmpty() ? defaultSubPanelType(options_.model) : std::uint8_t(type[0]);
         b4 = 5;
+        return {};
     }
     if (subLan() && key == RecordKey{24, 60, 125})
         return memory_.read({24, 82, 121}).value_or(QByteArray()).mid(1000, 692);

@@ -168,7 +168,6 @@ private:
     int typeCode_;
     std::uint8_t statusByte_;
     std::uint8_t settingsByte_ = 0;
-    std::uint8_t subPanelType_;
     int pcRate_ = 0;
     bool lineOpen_ = false;
     bool dtr_ = false;

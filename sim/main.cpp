@@ -3,6 +3,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QSaveFile>
 
 #include <csignal>
 #include <cstdio>
@@ -48,7 +49,19 @@ int main(int argc, char** argv) {
                                  QStringLiteral("PORT"));
     const QCommandLineOption log({QStringLiteral("log")},
                                  QStringLiteral("Print every frame heard and sent on exit."));
-    parser.addOptions({model, address, baud, typeCode, pty, tcp, log});
+    const QCommandLineOption subPanelType(
+        {QStringLiteral("sub-panel-type")},
+        QStringLiteral("Sub panels: the type reported by the read of table 5."),
+        QStringLiteral("N"));
+    const QCommandLineOption cleared(
+        {QStringLiteral("cleared")},
+        QStringLiteral("Start as after a clear: memory wiped, settings kept."));
+    const QCommandLineOption dump(
+        {QStringLiteral("dump")},
+        QStringLiteral("On exit, write every record of the memory to FILE, one a line: "
+                       "\"command point table length hex\"."),
+        QStringLiteral("FILE"));
+    parser.addOptions({model, address, baud, typeCode, subPanelType, pty, tcp, log, cleared, dump});
     parser.process(app);
 
     const auto chosen = modelFromName(parser.value(model));
@@ -70,6 +83,11 @@ int main(int argc, char** argv) {
         if (!ok || options.typeCode < 0 || options.typeCode > 65535)
             return fail(QStringLiteral("bad --type-code"));
     }
+    if (parser.isSet(subPanelType)) {
+        options.subPanelType = parser.value(subPanelType).toInt(&ok);
+        if (!ok || options.subPanelType < 0 || options.subPanelType > 255)
+            return fail(QStringLiteral("bad --sub-panel-type"));
+    }
     int port = 0;
     if (parser.isSet(tcp)) {
         port = parser.value(tcp).toInt(&ok);
@@ -84,6 +102,7 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
 
     SimulatedController controller(options);
+    if (parser.isSet(cleared)) controller.memory().clear();
     const bool hosted =
         parser.isSet(pty) ? hostOnPty(controller) : hostOnTcp(controller, std::uint16_t(port));
     if (!hosted) return fail(QStringLiteral("cannot open the line"));
@@ -93,6 +112,12 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%lld %s %s: %s\n", static_cast<long long>(f.timeUs),
                          f.direction == FrameRecord::Direction::Heard ? "heard" : "sent",
                          qPrintable(f.note), f.bytes.toHex(' ').constData());
+    if (parser.isSet(dump)) {
+        QSaveFile file(parser.value(dump));
+        if (!file.open(QIODevice::WriteOnly) || file.write(controller.memory().dump()) < 0 ||
+            !file.commit())
+            return fail(QStringLiteral("cannot write %1").arg(parser.value(dump)));
+    }
     const QStringList violations = controller.violations();
     for (const QString& v : violations)
         std::fprintf(stderr, "violation: %s\n", qPrintable(v));
