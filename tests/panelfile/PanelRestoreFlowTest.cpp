@@ -1,5 +1,3 @@
-#include "panelfile/BlockCatalogue.h"
-#include "panelfile/PanelBackup.h"
 #include "tests/panelfile/PanelRestoreRig.h"
 
 #include <gtest/gtest.h>
@@ -223,39 +221,6 @@ TEST(PanelRestoreSubPause, FiveSecondsAfterProgramCodeBlock5On5000Family) {
 TEST(PanelRestoreSubPause, AlsoAfterAnIgnoredWrite) {
     const std::int64_t paused = pauseAfterProgramCodeBlock5(Model::Sub5000, 5005, true);
     EXPECT_GE(paused, 5 * Second);
-}
-
-// A backup of one controller restored to a cleared twin gives the twin the same memory.
-TEST(PanelRestoreRoundTrip, BackupRestoredToAClearedTwin) {
-    for (const auto& [family, model] :
-         {std::pair{PanelFamily::Main, Model::Main}, std::pair{PanelFamily::Lan, Model::Lan602}}) {
-        RestoreRig original(model);
-        const QString path = original.dir.filePath(QStringLiteral("TWIN.PNL"));
-        ASSERT_EQ(PanelBackup(original.session, family).run(path), BackupOutcome::Finished);
-
-        RestoreRig twin(model);
-        twin.sim.memory().clear();
-        twin.answer(MessageAnswer::Yes); // clear first
-        twin.answer(MessageAnswer::Yes); // and send the Ethernet configuration
-        EXPECT_EQ(twin.restore(family, path), RestoreOutcome::Finished);
-
-        int compared = 0;
-        for (const sim::RecordKey& key : original.sim.memory().keys()) {
-            // only what a backup reads: catalogue blocks, routing table, InterProtocol Setup
-            const bool backedUp = catalogueFor(family).findByCommand(key.command) ||
-                                  (key.command == 50 && (key.table == 21 || key.table == 162));
-            if (!backedUp) continue;
-            const QByteArray before = original.sim.peek(key);
-            // blank blocks are left out of LAN files and stay as the clear left them
-            if (before.count('\0') == before.size()) continue;
-            EXPECT_EQ(twin.sim.peek(key), before)
-                << int(key.command) << "/" << int(key.point) << "/" << int(key.table);
-            ++compared;
-        }
-        EXPECT_GT(compared, 20);
-        EXPECT_TRUE(twin.sim.violations().isEmpty())
-            << qPrintable(twin.sim.violations().join(QLatin1Char('\n')));
-    }
 }
 
 } // namespace
