@@ -1,5 +1,6 @@
 #include <QProcess>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -106,6 +107,28 @@ TEST(SimHost, TcpExchange) {
     EXPECT_EQ(reply.toHex(' '), "41 41 41 41 41 31 32 33 34 35 00 01 8e 12 02 02 00 ea 01 eb 00");
     socket.close();
     EXPECT_EQ(sim.stop(), 0) << sim.errors.constData();
+}
+
+TEST(SimHost, ClearedStartAndMemoryDumpOnExit) {
+    QTemporaryDir dir;
+    const QString fresh = dir.filePath(QStringLiteral("fresh.dump"));
+    const QString cleared = dir.filePath(QStringLiteral("cleared.dump"));
+    SimProcess a({"--model", "sub3000", "--tcp", "0", "--sub-panel-type", "200", "--dump", fresh});
+    SimProcess b({"--model", "sub3000", "--tcp", "0", "--cleared", "--dump", cleared});
+    ASSERT_EQ(a.stop(), 0) << a.errors.constData();
+    ASSERT_EQ(b.stop(), 0) << b.errors.constData();
+    QFile fa(fresh), fb(cleared);
+    ASSERT_TRUE(fa.open(QIODevice::ReadOnly) && fb.open(QIODevice::ReadOnly));
+    const QList<QByteArray> before = fa.readAll().split('\n');
+    const QList<QByteArray> after = fb.readAll().split('\n');
+    ASSERT_EQ(before.size(), after.size());
+    EXPECT_EQ(before[0].left(21).toStdString(), "1 0 0 96 26292c2f3235");
+    EXPECT_EQ(after[0], "1 0 0 96 " + QByteArray(192, '0'));
+    EXPECT_TRUE(before.contains("50 0 5 1 c8")); // the type given
+    EXPECT_TRUE(after.contains("50 0 5 1 82"));  // the model's own: settings survive a clear
+    EXPECT_TRUE(before.contains("16 1 0 0"));    // empty program code block
+    EXPECT_TRUE(after.contains("16 0 0 0"));     // a clear empties all program code
+    EXPECT_TRUE(after.contains("50 0 7 16 53494d205355422050414e454c000000")); // the name
 }
 
 } // namespace
