@@ -1,18 +1,10 @@
-#include "tests/panelfile/PanelBackupRig.h"
+#include "tests/panelfile/PanelRig.h"
 
 namespace vtl::test {
 namespace {
 
 using sim::bytesOf;
 using sim::Model;
-
-sim::ControllerOptions subPanel(Model model, int address = 5) {
-    sim::ControllerOptions options;
-    options.model = model;
-    options.address = address;
-    options.lineRate = 19200;
-    return options;
-}
 
 QByteArray zeros(int n) {
     return QByteArray(n, '\0');
@@ -34,17 +26,18 @@ struct SubPanelBackup : ::testing::Test {
     std::unique_ptr<BackupRig> rig;
 
     void start(Model model, int subPanelType = -1) {
-        sim::ControllerOptions options = subPanel(model);
+        sim::ControllerOptions options = simOptions(model, 5, 19200);
         options.subPanelType = subPanelType;
         rig = std::make_unique<BackupRig>(options);
         ASSERT_TRUE(rig->connectSub());
     }
     BackupOutcome backup(MessageAnswer addressSpecific = MessageAnswer::Yes) {
-        rig->ui.script.answer(addressSpecific);
+        rig->ui.answer(addressSpecific);
         return rig->backup(PanelFamily::Sub, rig->path());
     }
     QByteArray peek(int command, int point, int table = 0) {
-        return rig->sim.peek({std::uint8_t(command), std::uint8_t(point), std::uint8_t(table)});
+        return rig->controller.peek(
+            {std::uint8_t(command), std::uint8_t(point), std::uint8_t(table)});
     }
     QByteArray file() { return readAll(rig->path()); }
     QList<FileRecord> records() {
@@ -59,21 +52,15 @@ struct SubPanelBackup : ::testing::Test {
         return {};
     }
     void expectBusHandedBack() {
-        EXPECT_FALSE(rig->sim.busHeldByPc());
-        const QList<sim::FrameRecord> heard = rig->sim.frames();
+        EXPECT_FALSE(rig->controller.busHeldByPc());
+        const QList<sim::FrameRecord> heard = rig->controller.frames();
         const auto last = std::find_if(heard.rbegin(), heard.rend(), [](const auto& f) {
             return f.direction == sim::FrameRecord::Direction::Heard;
         });
         ASSERT_NE(last, heard.rend());
         EXPECT_EQ(last->note, QStringLiteral("release"));
-        EXPECT_TRUE(rig->sim.violations().isEmpty())
-            << rig->sim.violations().join('\n').toStdString();
-    }
-    void silenceAt(const QString& status) {
-        rig->ui.onStatus[status] = [this] {
-            rig->sim.faults.noAnswer = true;
-            rig->sim.faults.count = 1;
-        };
+        EXPECT_TRUE(rig->controller.violations().isEmpty())
+            << rig->controller.violations().join('\n').toStdString();
     }
 };
 
@@ -118,12 +105,12 @@ TEST_F(SubPanelBackup, EveryRecordOfA4000FamilyPanel) {
     expected += record(73, 0, 0, peek(50, 0, 23));
     EXPECT_EQ(file().toHex(), expected.toHex());
 
-    ASSERT_EQ(rig->ui.script.messages.size(), 1);
-    const auto& asked = rig->ui.script.messages[0];
+    ASSERT_EQ(rig->ui.messages.size(), 1);
+    const auto& asked = rig->ui.messages[0];
     EXPECT_EQ(asked.brief(), QStringLiteral("[VTL] Make Panel File Address Specific?"));
     EXPECT_EQ(asked.buttons, MessageButtons::YesNo);
     EXPECT_EQ(asked.icon, MessageIcon::Question);
-    const QStringList& statuses = rig->ui.script.statuses;
+    const QStringList& statuses = rig->ui.statuses;
     EXPECT_EQ(statuses.first(), QStringLiteral("Reading Kestrom Configuration 1 of 1"));
     EXPECT_TRUE(statuses.contains(QStringLiteral("Reading PID Controllers 4 of 4")));
     EXPECT_TRUE(statuses.contains(QStringLiteral("Reading Sub Panel Descriptors 1 of 1")));
@@ -136,7 +123,7 @@ TEST_F(SubPanelBackup, ReadsOfTheTableRecordsAndMarkers) {
     start(Model::Sub7000);
     ASSERT_EQ(backup(), BackupOutcome::Finished);
     QList<QByteArray> requests;
-    for (const sim::FrameRecord& f : rig->sim.framesNoted(QStringLiteral("request")))
+    for (const sim::FrameRecord& f : rig->controller.framesNoted(QStringLiteral("request")))
         requests << f.bytes.mid(5, 5).toHex(' ');
     // Kestrom Configuration, Sub Panel Name, Type, the descriptors, the extended descriptors of
     // the 7000 family, custom units and net sensor.
@@ -164,11 +151,11 @@ TEST_F(SubPanelBackup, AddressZeroIsRefusedBeforeAnyRead) {
         old.write("old");
     }
     EXPECT_EQ(rig->backup(PanelFamily::Sub, rig->path()), BackupOutcome::InvalidAddress);
-    EXPECT_EQ(rig->ui.script.briefs(),
+    EXPECT_EQ(rig->ui.briefs(),
               QStringList{QStringLiteral("[Error] Invalid Address Or Panel Not Supported.")});
     EXPECT_EQ(file(), QByteArray("old"));
     EXPECT_EQ(rig->dirEntries(), QStringList{QStringLiteral("PANEL.PNL")});
-    EXPECT_TRUE(rig->sim.framesNoted(QStringLiteral("request")).isEmpty());
+    EXPECT_TRUE(rig->controller.framesNoted(QStringLiteral("request")).isEmpty());
 }
 
 // Replies shorter than the record they feed: the missing bytes are stored as zeros, never as
@@ -178,7 +165,7 @@ TEST_F(SubPanelBackup, ShortAndOddReplies) {
     const QByteArray pattern = sim::SimMemory::patternBlock({99, 1, 2}, 2000);
     auto poke = [&](int command, int point, int table, int size) {
         const QByteArray d = pattern.mid(command, size);
-        rig->sim.poke({std::uint8_t(command), std::uint8_t(point), std::uint8_t(table)}, d);
+        rig->controller.poke({std::uint8_t(command), std::uint8_t(point), std::uint8_t(table)}, d);
         return d;
     };
     const QByteArray pid = poke(4, 0, 0, 30);
@@ -214,11 +201,11 @@ TEST_F(SubPanelBackup, ShortAndOddReplies) {
 
 TEST_F(SubPanelBackup, KestromPanelsKeepExtendedPidEntries) {
     start(Model::Sub4000);
-    rig->sim.poke({50, 0, 104}, bytesOf({1}));
+    rig->controller.poke({50, 0, 104}, bytesOf({1}));
     const QByteArray pid = sim::SimMemory::patternBlock({4, 2, 0}, 68);
-    rig->sim.poke({4, 2, 0}, pid);
+    rig->controller.poke({4, 2, 0}, pid);
     const QByteArray tables = sim::SimMemory::patternBlock({8, 0, 0}, 400);
-    rig->sim.poke({8, 0, 0}, tables);
+    rig->controller.poke({8, 0, 0}, tables);
     ASSERT_EQ(backup(), BackupOutcome::Finished);
 
     EXPECT_EQ(recordData(154, 0), bytesOf({1}));
@@ -233,9 +220,8 @@ TEST_F(SubPanelBackup, TypeOutsideTheRangeIsStoredAs253) {
         SCOPED_TRACE(type);
         start(Model::Sub3000, type);
         std::uint32_t table5Point = 0;
-        rig->ui.onStatus[QStringLiteral("Reading Sub Panel Descriptors 1 of 1")] = [&] {
-            table5Point = rig->state.Table5Point;
-        };
+        rig->whenStatus(QStringLiteral("Reading Sub Panel Descriptors 1 of 1"),
+                        [&] { table5Point = rig->state.Table5Point; });
         ASSERT_EQ(backup(), BackupOutcome::Finished);
         const int stored = type >= 128 && type <= 253 ? type : 253;
         const QList<FileRecord> all = records();
@@ -252,13 +238,13 @@ TEST_F(SubPanelBackup, ATrendLogPairWithOneHalfIgnoredIsPaddedWithZeros) {
     start(Model::Sub4000);
     for (const char* status :
          {"Reading Trend Logs 2 of 4", "Reading Trend Logs 3 of 4", "Reading Trend Logs 4 of 4"})
-        silenceAt(QString::fromLatin1(status));
-    rig->ui.script.answer(MessageAnswer::Yes);
+        rig->silenceAt(QString::fromLatin1(status));
+    rig->ui.answer(MessageAnswer::Yes);
     for (int i = 0; i < 3; ++i)
-        rig->ui.script.answer(MessageAnswer::Ignore);
+        rig->ui.answer(MessageAnswer::Ignore);
     ASSERT_EQ(rig->backup(PanelFamily::Sub, rig->path()), BackupOutcome::Finished);
 
-    EXPECT_EQ(rig->ui.script.briefs().count(QStringLiteral("[VTL] Problem Retrieving Data.")), 3);
+    EXPECT_EQ(rig->ui.briefs().count(QStringLiteral("[VTL] Problem Retrieving Data.")), 3);
     EXPECT_EQ(recordData(10, 0), keep(peek(10, 0), 2, 23, 11) + zeros(22));
     int trendRecords = 0;
     for (const FileRecord& r : records())
@@ -271,26 +257,25 @@ TEST_F(SubPanelBackup, ATrendLogPairWithOneHalfIgnoredIsPaddedWithZeros) {
 
 TEST_F(SubPanelBackup, AbortLeavesNoFileAndNoExtraRelease) {
     start(Model::Sub3000);
-    silenceAt(QStringLiteral("Reading Variables 2 of 4"));
-    rig->ui.script.answer(MessageAnswer::Yes);
-    rig->ui.script.answer(MessageAnswer::Abort);
+    rig->silenceAt(QStringLiteral("Reading Variables 2 of 4"));
+    rig->ui.answer(MessageAnswer::Yes);
+    rig->ui.answer(MessageAnswer::Abort);
     EXPECT_EQ(rig->backup(PanelFamily::Sub, rig->path()), BackupOutcome::Aborted);
     EXPECT_TRUE(rig->dirEntries().isEmpty());
-    EXPECT_EQ(rig->ui.script.briefs().last(), QStringLiteral("[VTL] Panel File Creation Aborted."));
+    EXPECT_EQ(rig->ui.briefs().last(), QStringLiteral("[VTL] Panel File Creation Aborted."));
     // The failed exchange handed the bus back; nothing more is sent.
     expectBusHandedBack();
-    EXPECT_EQ(rig->sim.framesNoted(QStringLiteral("release")).size(), 1);
+    EXPECT_EQ(rig->controller.framesNoted(QStringLiteral("release")).size(), 1);
 }
 
 TEST_F(SubPanelBackup, AFailedWriteHandsTheBusBack) {
     start(Model::Sub3000);
-    rig->ui.script.answer(MessageAnswer::Yes);
+    rig->ui.answer(MessageAnswer::Yes);
     FailingSaveFile target(rig->path(), 52 + 200);
     PanelBackup backup(rig->session, PanelFamily::Sub);
     backup.setTimeSource(backupTime);
     EXPECT_EQ(backup.run(target), BackupOutcome::WriteFailed);
-    EXPECT_EQ(rig->ui.script.briefs().last(),
-              QStringLiteral("[Error] Error In Writing To The File."));
+    EXPECT_EQ(rig->ui.briefs().last(), QStringLiteral("[Error] Error In Writing To The File."));
     EXPECT_TRUE(rig->dirEntries().isEmpty());
     expectBusHandedBack();
 }

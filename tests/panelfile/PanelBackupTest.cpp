@@ -1,5 +1,5 @@
 #include "panelfile/BlockCatalogue.h"
-#include "tests/panelfile/PanelBackupRig.h"
+#include "tests/panelfile/PanelRig.h"
 
 #include <QSaveFile>
 
@@ -10,12 +10,7 @@ using sim::Model;
 using sim::RecordKey;
 
 sim::ControllerOptions controller(Model model, int address, int typeCode = -1) {
-    sim::ControllerOptions options;
-    options.model = model;
-    options.address = address;
-    options.lineRate = 38400;
-    options.typeCode = typeCode;
-    return options;
+    return simOptions(model, address, 38400, typeCode);
 }
 
 bool blank(const QByteArray& data) {
@@ -51,14 +46,7 @@ struct MainPanelBackup : ::testing::Test {
         rig.state.PanelTypeCode = 320;
     }
     QByteArray expected() {
-        return expectedFile(rig.sim, PanelFamily::Main, CatalogueColumn::Main, 1012);
-    }
-    // The controller ignores the request made after this status text.
-    void silenceAt(const QString& status) {
-        rig.ui.onStatus[status] = [this] {
-            rig.sim.faults.noAnswer = true;
-            rig.sim.faults.count = 1;
-        };
+        return expectedFile(rig.controller, PanelFamily::Main, CatalogueColumn::Main, 1012);
     }
 };
 
@@ -71,22 +59,23 @@ TEST_F(MainPanelBackup, EveryBlockInCatalogueOrder) {
     ASSERT_EQ(parsed.records.size(), 329);
     EXPECT_EQ(parsed.records.last().header, (BlockRecordHeader{71, 0, 0, 1276}));
 
-    const QStringList& statuses = rig.ui.script.statuses;
+    const QStringList& statuses = rig.ui.statuses;
     ASSERT_EQ(statuses.size(), 330);
     EXPECT_EQ(statuses.first(), QStringLiteral("Reading Outputs 1 of 4"));
     EXPECT_TRUE(statuses.contains(QStringLiteral("Reading Program Code 128 of 128")));
     EXPECT_EQ(statuses[328], QStringLiteral("Reading Ethernet 1 of 1"));
     EXPECT_EQ(statuses.last(), QStringLiteral("Finished Creating Panel File"));
-    EXPECT_TRUE(rig.ui.script.messages.isEmpty());
-    EXPECT_EQ(rig.sim.requestsServed(), 329);
-    EXPECT_TRUE(rig.sim.violations().isEmpty()) << rig.sim.violations().join('\n').toStdString();
+    EXPECT_TRUE(rig.ui.messages.isEmpty());
+    EXPECT_EQ(rig.controller.requestsServed(), 329);
+    EXPECT_TRUE(rig.controller.violations().isEmpty())
+        << rig.controller.violations().join('\n').toStdString();
     EXPECT_EQ(rig.dirEntries(), QStringList{QStringLiteral("PANEL.PNL")});
 }
 
 TEST_F(MainPanelBackup, EveryReadGoesToThePanelAddressWithNothingSent) {
-    rig.buffers->TransferLength = 77; // left over from an earlier write
+    rig.buffers.TransferLength = 77; // left over from an earlier write
     ASSERT_EQ(rig.backup(PanelFamily::Main, rig.path()), BackupOutcome::Finished);
-    const QList<sim::FrameRecord> requests = rig.sim.framesNoted(QStringLiteral("request"));
+    const QList<sim::FrameRecord> requests = rig.controller.framesNoted(QStringLiteral("request"));
     ASSERT_EQ(requests.size(), 329);
     // Panel 12, network 0, Outputs block 0, then no data section.
     EXPECT_EQ(requests.first().bytes, QByteArray("AAAAA12345") + sim::bytesOf({12, 0, 1, 0, 0}));
@@ -105,26 +94,26 @@ TEST_F(MainPanelBackup, ALongerFileIsReplacedExactly) {
 }
 
 TEST_F(MainPanelBackup, RetryReadsTheBlockAgain) {
-    silenceAt(QStringLiteral("Reading Inputs 2 of 4"));
-    rig.ui.script.answer(MessageAnswer::Retry);
+    rig.silenceAt(QStringLiteral("Reading Inputs 2 of 4"));
+    rig.ui.answer(MessageAnswer::Retry);
     ASSERT_EQ(rig.backup(PanelFamily::Main, rig.path()), BackupOutcome::Finished);
 
-    ASSERT_EQ(rig.ui.script.messages.size(), 1);
-    const auto& asked = rig.ui.script.messages[0];
+    ASSERT_EQ(rig.ui.messages.size(), 1);
+    const auto& asked = rig.ui.messages[0];
     EXPECT_EQ(asked.brief(), QStringLiteral("[VTL] Problem Retrieving Data."));
     EXPECT_EQ(asked.buttons, MessageButtons::AbortRetryIgnore);
     EXPECT_EQ(asked.icon, MessageIcon::Exclamation);
     EXPECT_EQ(readAll(rig.path()), expected());
-    EXPECT_EQ(rig.ui.script.statuses.count(QStringLiteral("Reading Inputs 2 of 4")), 1);
+    EXPECT_EQ(rig.ui.statuses.count(QStringLiteral("Reading Inputs 2 of 4")), 1);
 }
 
 TEST_F(MainPanelBackup, IgnoreLeavesTheBlockOutOfAValidFile) {
-    silenceAt(QStringLiteral("Reading Inputs 2 of 4"));
-    rig.ui.script.answer(MessageAnswer::Ignore);
+    rig.silenceAt(QStringLiteral("Reading Inputs 2 of 4"));
+    rig.ui.answer(MessageAnswer::Ignore);
     ASSERT_EQ(rig.backup(PanelFamily::Main, rig.path()), BackupOutcome::Finished);
 
     QByteArray without = expected();
-    const QByteArray skipped = record(2, 1, 0, rig.sim.peek({2, 1, 0}));
+    const QByteArray skipped = record(2, 1, 0, rig.controller.peek({2, 1, 0}));
     without.remove(without.indexOf(skipped), skipped.size());
     EXPECT_EQ(readAll(rig.path()), without);
     const ParsedPanelFile parsed = parsePanelFile(rig.path(), PanelFamily::Main);
@@ -132,7 +121,7 @@ TEST_F(MainPanelBackup, IgnoreLeavesTheBlockOutOfAValidFile) {
     ASSERT_EQ(parsed.records.size(), 328);
     EXPECT_EQ(parsed.records[4].header, (BlockRecordHeader{2, 0, 0, 240}));
     EXPECT_EQ(parsed.records[5].header, (BlockRecordHeader{2, 2, 0, 240}));
-    EXPECT_EQ(rig.ui.script.statuses.last(), QStringLiteral("Finished Creating Panel File"));
+    EXPECT_EQ(rig.ui.statuses.last(), QStringLiteral("Finished Creating Panel File"));
 }
 
 TEST_F(MainPanelBackup, AbortLeavesAnExistingFileUntouched) {
@@ -142,22 +131,21 @@ TEST_F(MainPanelBackup, AbortLeavesAnExistingFileUntouched) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(old);
     }
-    silenceAt(QStringLiteral("Reading Program Code 3 of 128"));
-    rig.ui.script.answer(MessageAnswer::Abort);
+    rig.silenceAt(QStringLiteral("Reading Program Code 3 of 128"));
+    rig.ui.answer(MessageAnswer::Abort);
     EXPECT_EQ(rig.backup(PanelFamily::Main, rig.path()), BackupOutcome::Aborted);
 
     EXPECT_EQ(readAll(rig.path()), old);
     EXPECT_EQ(rig.dirEntries(), QStringList{QStringLiteral("PANEL.PNL")});
-    EXPECT_EQ(rig.ui.script.briefs(),
-              (QStringList{QStringLiteral("[VTL] Problem Retrieving Data."),
-                           QStringLiteral("[VTL] Panel File Creation Aborted.")}));
-    EXPECT_EQ(rig.ui.script.messages[1].buttons, MessageButtons::Ok);
-    EXPECT_EQ(rig.ui.script.statuses.last(), QString());
+    EXPECT_EQ(rig.ui.briefs(), (QStringList{QStringLiteral("[VTL] Problem Retrieving Data."),
+                                            QStringLiteral("[VTL] Panel File Creation Aborted.")}));
+    EXPECT_EQ(rig.ui.messages[1].buttons, MessageButtons::Ok);
+    EXPECT_EQ(rig.ui.statuses.last(), QString());
 }
 
 TEST_F(MainPanelBackup, AbortWithoutAnOldFileLeavesNothing) {
-    silenceAt(QStringLiteral("Reading Outputs 1 of 4"));
-    rig.ui.script.answer(MessageAnswer::Abort);
+    rig.silenceAt(QStringLiteral("Reading Outputs 1 of 4"));
+    rig.ui.answer(MessageAnswer::Abort);
     EXPECT_EQ(rig.backup(PanelFamily::Main, rig.path()), BackupOutcome::Aborted);
     EXPECT_TRUE(rig.dirEntries().isEmpty());
 }
@@ -171,9 +159,9 @@ TEST_F(MainPanelBackup, AFailedWriteKeepsTheOldFile) {
             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
             f.write(old);
         }
-        rig.ui.script.messages.clear();
-        rig.ui.script.statuses.clear();
-        const int servedBefore = rig.sim.requestsServed();
+        rig.ui.messages.clear();
+        rig.ui.statuses.clear();
+        const int servedBefore = rig.controller.requestsServed();
 
         FailingSaveFile file(rig.path(), budget);
         PanelBackup backup(rig.session, PanelFamily::Main);
@@ -182,18 +170,18 @@ TEST_F(MainPanelBackup, AFailedWriteKeepsTheOldFile) {
 
         EXPECT_EQ(readAll(rig.path()), old);
         EXPECT_EQ(rig.dirEntries(), QStringList{QStringLiteral("PANEL.PNL")});
-        EXPECT_EQ(rig.ui.script.briefs(),
+        EXPECT_EQ(rig.ui.briefs(),
                   QStringList{QStringLiteral("[Error] Error In Writing To The File.")});
-        const int served = rig.sim.requestsServed() - servedBefore;
+        const int served = rig.controller.requestsServed() - servedBefore;
         if (budget < 52) {
             // Nothing is read when the header cannot be written.
             EXPECT_EQ(served, 0);
-            EXPECT_TRUE(rig.ui.script.statuses.isEmpty());
+            EXPECT_TRUE(rig.ui.statuses.isEmpty());
         } else {
             // The backup stops at the first record that does not fit.
             EXPECT_GT(served, 0);
             EXPECT_LT(served, 30);
-            EXPECT_EQ(rig.ui.script.statuses.last(), QString());
+            EXPECT_EQ(rig.ui.statuses.last(), QString());
         }
     }
 }
@@ -201,10 +189,10 @@ TEST_F(MainPanelBackup, AFailedWriteKeepsTheOldFile) {
 TEST_F(MainPanelBackup, AFolderThatDoesNotExistIsAWriteError) {
     const QString path = rig.dir.filePath(QStringLiteral("missing/PANEL.PNL"));
     EXPECT_EQ(rig.backup(PanelFamily::Main, path), BackupOutcome::WriteFailed);
-    EXPECT_EQ(rig.ui.script.briefs(),
+    EXPECT_EQ(rig.ui.briefs(),
               QStringList{QStringLiteral("[Error] Error In Writing To The File.")});
-    EXPECT_EQ(rig.ui.script.messages[0].buttons, MessageButtons::Ok);
-    EXPECT_EQ(rig.sim.requestsServed(), 0);
+    EXPECT_EQ(rig.ui.messages[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(rig.controller.requestsServed(), 0);
     EXPECT_TRUE(rig.dirEntries().isEmpty());
     EXPECT_FALSE(runPanelBackup(rig.session, PanelFamily::Main, path));
 }
@@ -218,16 +206,16 @@ TEST_F(MainPanelBackup, AFileThatCannotBePutInPlaceKeepsTheOldOne) {
         f.write("old");
     }
     // The folder moves away while the backup runs: the finished file has nowhere to go.
-    rig.ui.onStatus[QStringLiteral("Reading Ethernet 1 of 1")] = [this] {
+    rig.whenStatus(QStringLiteral("Reading Ethernet 1 of 1"), [this] {
         QDir(rig.dir.path()).rename(QStringLiteral("a"), QStringLiteral("b"));
-    };
+    });
     EXPECT_EQ(rig.backup(PanelFamily::Main, path), BackupOutcome::WriteFailed);
-    EXPECT_EQ(rig.ui.script.briefs(),
+    EXPECT_EQ(rig.ui.briefs(),
               QStringList{QStringLiteral("[Error] Error In Writing To The File.")});
     EXPECT_EQ(readAll(rig.dir.filePath(QStringLiteral("b/PANEL.PNL"))), QByteArray("old"));
     EXPECT_EQ(QDir(rig.dir.filePath(QStringLiteral("b"))).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("PANEL.PNL")});
-    EXPECT_NE(rig.ui.script.statuses.last(), QStringLiteral("Finished Creating Panel File"));
+    EXPECT_NE(rig.ui.statuses.last(), QStringLiteral("Finished Creating Panel File"));
 }
 
 TEST(LanBackup, HeaderAndFamilyCodeOfA610AtAddress5) {
@@ -241,22 +229,22 @@ TEST(LanBackup, HeaderAndFamilyCodeOfA610AtAddress5) {
                          "33 3a 30 37 3a 34 35 20 50 4d 00 " // 3:07:45 PM
                          "36 2f 39 2f 30 38 00 "             // 6/9/08
                          "fd 2a 00 00 00"));                 // 11005, any address 0
-    EXPECT_EQ(file, expectedFile(rig.sim, PanelFamily::Lan, CatalogueColumn::Lan602, 11005));
-    EXPECT_TRUE(rig.sim.violations().isEmpty());
+    EXPECT_EQ(file, expectedFile(rig.controller, PanelFamily::Lan, CatalogueColumn::Lan602, 11005));
+    EXPECT_TRUE(rig.controller.violations().isEmpty());
 }
 
 TEST(LanBackup, BlankBlocksAreStoredEmpty) {
     BackupRig rig(controller(Model::Lan490, 7));
     rig.connectLan();
-    rig.sim.poke({1, 2, 0}, QByteArray(128, '\xFF'));
-    rig.sim.poke({2, 0, 0}, QByteArray(240, '\0'));
-    rig.sim.poke({3, 1, 0}, QByteArray());
-    rig.sim.poke({3, 2, 0}, sim::bytesOf({0, 0, 255}));
-    rig.sim.poke({4, 0, 0}, sim::bytesOf({255, 255, 255, 0}));
+    rig.controller.poke({1, 2, 0}, QByteArray(128, '\xFF'));
+    rig.controller.poke({2, 0, 0}, QByteArray(240, '\0'));
+    rig.controller.poke({3, 1, 0}, QByteArray());
+    rig.controller.poke({3, 2, 0}, sim::bytesOf({0, 0, 255}));
+    rig.controller.poke({4, 0, 0}, sim::bytesOf({255, 255, 255, 0}));
     ASSERT_EQ(rig.backup(PanelFamily::Lan, rig.path()), BackupOutcome::Finished);
 
     const QByteArray file = readAll(rig.path());
-    EXPECT_EQ(file, expectedFile(rig.sim, PanelFamily::Lan, CatalogueColumn::Lan490, 2007));
+    EXPECT_EQ(file, expectedFile(rig.controller, PanelFamily::Lan, CatalogueColumn::Lan490, 2007));
     EXPECT_TRUE(file.contains(sim::bytesOf({1, 2, 0, 0, 0, 1, 3, 0, 240, 0})));
     EXPECT_TRUE(file.contains(sim::bytesOf({2, 0, 0, 0, 0, 2, 1, 0, 240, 0})));
     EXPECT_TRUE(file.contains(sim::bytesOf({3, 1, 0, 0, 0, 3, 2, 0, 3, 0, 0, 0, 255})));
@@ -277,9 +265,9 @@ TEST(LanBackup, The650GetsFourInterProtocolSetupRecords) {
     for (int p = 0; p < 4; ++p) {
         const FileRecord& r = parsed.records[parsed.records.size() - 4 + p];
         EXPECT_EQ(r.header, (BlockRecordHeader{50, std::uint8_t(p), 162, 256}));
-        EXPECT_EQ(r.data, rig.sim.peek({50, std::uint8_t(p), 162}));
+        EXPECT_EQ(r.data, rig.controller.peek({50, std::uint8_t(p), 162}));
     }
-    EXPECT_EQ(rig.ui.script.statuses.mid(rig.ui.script.statuses.size() - 3),
+    EXPECT_EQ(rig.ui.statuses.mid(rig.ui.statuses.size() - 3),
               (QStringList{QStringLiteral("Reading InterProtocol Setup 3 of 4"),
                            QStringLiteral("Reading InterProtocol Setup 4 of 4"),
                            QStringLiteral("Finished Creating Panel File")}));

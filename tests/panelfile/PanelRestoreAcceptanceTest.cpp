@@ -1,4 +1,4 @@
-#include "tests/panelfile/PanelRestoreRig.h"
+#include "tests/panelfile/PanelRig.h"
 
 #include <gtest/gtest.h>
 
@@ -36,10 +36,10 @@ TEST_P(AcceptanceTable, AcceptsOrRefusesByFileClass) {
     if (row.refusal) {
         EXPECT_EQ(outcome, RestoreOutcome::WrongFamily);
         ASSERT_EQ(rig.messages(), QStringList{QStringLiteral("[VTL] ") + row.refusal});
-        EXPECT_EQ(rig.ui.script.messages[0].buttons, MessageButtons::Ok);
-        EXPECT_EQ(rig.ui.script.messages[0].icon, MessageIcon::None);
+        EXPECT_EQ(rig.ui.messages[0].buttons, MessageButtons::Ok);
+        EXPECT_EQ(rig.ui.messages[0].icon, MessageIcon::None);
         EXPECT_TRUE(rig.requests().isEmpty());
-        EXPECT_TRUE(rig.statuses().isEmpty());
+        EXPECT_TRUE(rig.ui.statuses.isEmpty());
         return;
     }
     EXPECT_EQ(outcome, RestoreOutcome::Finished);
@@ -47,7 +47,7 @@ TEST_P(AcceptanceTable, AcceptsOrRefusesByFileClass) {
         row.reader == PanelFamily::Sub ? QStringList{} : QStringList{ClearQuestion};
     EXPECT_EQ(rig.messages(), expected);
     EXPECT_EQ(rig.requests(), QStringList{QStringLiteral("101/0/0:40")});
-    EXPECT_EQ(rig.statuses().last(), Finished);
+    EXPECT_EQ(rig.ui.statuses.last(), Finished);
 }
 
 constexpr const char* Rzq41 = "Panel File Is For RZQ-41X.";
@@ -59,87 +59,67 @@ constexpr const char* Rzq69 = "Panel File Is For RZQ-69X (16X12).";
 constexpr const char* Rzq47 = "Panel File Is For RZQ-47X.";
 constexpr const char* Rzq32 = "Panel File Is For RZQ-32X (Plurinet).";
 
-INSTANTIATE_TEST_SUITE_P(
-    MainPanel, AcceptanceTable,
-    ::testing::Values(AcceptanceRow{PanelFamily::Main, Model::Main, 1005, nullptr},
-                      AcceptanceRow{PanelFamily::Main, Model::Main, 2005, Rzq41},
-                      AcceptanceRow{PanelFamily::Main, Model::Main, 3005, Rzq63},
-                      AcceptanceRow{PanelFamily::Main, Model::Main, 4005, Rzq68},
-                      AcceptanceRow{PanelFamily::Main, Model::Main, 5005, Rzq2x},
-                      AcceptanceRow{PanelFamily::Main, Model::Main, 6005, Rzq1x},
-                      AcceptanceRow{PanelFamily::Main, Model::Main, 7005, Rzq69},
-                      AcceptanceRow{PanelFamily::Main, Model::Main, 8005, nullptr},
-                      AcceptanceRow{PanelFamily::Main, Model::Main, 10005, nullptr},
-                      AcceptanceRow{PanelFamily::Main, Model::Main, 11005, nullptr},
-                      AcceptanceRow{PanelFamily::Main, Model::Main, 65005, nullptr}));
+// Each row: the model connected, the file's family code, the refusal (nullptr: accepted).
+AcceptanceRow main(Model m, std::uint16_t code, const char* refusal) {
+    return {PanelFamily::Main, m, code, refusal};
+}
+AcceptanceRow lan(Model m, std::uint16_t code, const char* refusal) {
+    return {PanelFamily::Lan, m, code, refusal};
+}
+AcceptanceRow sub(Model m, std::uint16_t code, const char* refusal) {
+    return {PanelFamily::Sub, m, code, refusal};
+}
+constexpr Model M = Model::Main, L490 = Model::Lan490, S3 = Model::Sub3000, S4 = Model::Sub4000,
+                S5 = Model::Sub5000, S6 = Model::Sub6000, S7 = Model::Sub7000;
 
-INSTANTIATE_TEST_SUITE_P(
-    LanController, AcceptanceTable,
-    ::testing::Values(AcceptanceRow{PanelFamily::Lan, Model::Lan490, 2005, nullptr},
-                      AcceptanceRow{PanelFamily::Lan, Model::Lan490, 3005, Rzq63},
-                      AcceptanceRow{PanelFamily::Lan, Model::Lan490, 4005, Rzq68},
-                      AcceptanceRow{PanelFamily::Lan, Model::Lan490, 5005, Rzq2x},
-                      AcceptanceRow{PanelFamily::Lan, Model::Lan490, 6005, Rzq1x},
-                      AcceptanceRow{PanelFamily::Lan, Model::Lan490, 7005, Rzq69},
-                      AcceptanceRow{PanelFamily::Lan, Model::Lan490, 9005, nullptr},
-                      AcceptanceRow{PanelFamily::Lan, Model::Lan602, 10005, nullptr},
-                      AcceptanceRow{PanelFamily::Lan, Model::Lan600, 11005, nullptr}));
+INSTANTIATE_TEST_SUITE_P(MainPanel, AcceptanceTable,
+                         ::testing::Values(main(M, 1005, nullptr), main(M, 2005, Rzq41),
+                                           main(M, 3005, Rzq63), main(M, 4005, Rzq68),
+                                           main(M, 5005, Rzq2x), main(M, 6005, Rzq1x),
+                                           main(M, 7005, Rzq69), main(M, 8005, nullptr),
+                                           main(M, 10005, nullptr), main(M, 11005, nullptr),
+                                           main(M, 65005, nullptr)));
 
+INSTANTIATE_TEST_SUITE_P(LanController, AcceptanceTable,
+                         ::testing::Values(lan(L490, 2005, nullptr), lan(L490, 3005, Rzq63),
+                                           lan(L490, 4005, Rzq68), lan(L490, 5005, Rzq2x),
+                                           lan(L490, 6005, Rzq1x), lan(L490, 7005, Rzq69),
+                                           lan(L490, 9005, nullptr),
+                                           lan(Model::Lan602, 10005, nullptr),
+                                           lan(Model::Lan600, 11005, nullptr)));
+
+// Each sub panel family takes its own files, the 7000 family also those of the 4000 family (not
+// the reverse), and no other family's.
 INSTANTIATE_TEST_SUITE_P(
     SubPanel, AcceptanceTable,
-    ::testing::Values(AcceptanceRow{PanelFamily::Sub, Model::Sub4000, 1005, Rzq32},
-                      AcceptanceRow{PanelFamily::Sub, Model::Sub4000, 2005, Rzq41},
-                      AcceptanceRow{PanelFamily::Sub, Model::Sub4000, 8005, nullptr},
-                      AcceptanceRow{PanelFamily::Sub, Model::Sub4000, 10005, Rzq47},
-                      AcceptanceRow{PanelFamily::Sub, Model::Sub4000, 11005, Rzq47},
-                      // each sub panel family takes its own files...
-                      AcceptanceRow{PanelFamily::Sub, Model::Sub3000, 3005, nullptr},
-                      AcceptanceRow{PanelFamily::Sub, Model::Sub4000, 4005, nullptr},
-                      AcceptanceRow{PanelFamily::Sub, Model::Sub5000, 5005, nullptr},
-                      AcceptanceRow{PanelFamily::Sub, Model::Sub6000, 6005, nullptr},
-                      AcceptanceRow{PanelFamily::Sub, Model::Sub7000, 7005, nullptr},
-                      // ...the 7000 family also those of the 4000 family, not the reverse...
-                      AcceptanceRow{PanelFamily::Sub, Model::Sub7000, 4005, nullptr},
-                      AcceptanceRow{PanelFamily::Sub, Model::Sub4000, 7005, Rzq69},
-                      // ...and no other family's.
-                      AcceptanceRow{PanelFamily::Sub, Model::Sub4000, 3005, Rzq63},
-                      AcceptanceRow{PanelFamily::Sub, Model::Sub3000, 4005, Rzq68},
-                      AcceptanceRow{PanelFamily::Sub, Model::Sub6000, 5005, Rzq2x},
-                      AcceptanceRow{PanelFamily::Sub, Model::Sub5000, 6005, Rzq1x},
-                      AcceptanceRow{PanelFamily::Sub, Model::Sub7000, 3005, Rzq63},
-                      AcceptanceRow{PanelFamily::Sub, Model::Sub7000, 5005, Rzq2x},
-                      AcceptanceRow{PanelFamily::Sub, Model::Sub7000, 6005, Rzq1x}));
+    ::testing::Values(sub(S4, 1005, Rzq32), sub(S4, 2005, Rzq41), sub(S4, 8005, nullptr),
+                      sub(S4, 10005, Rzq47), sub(S4, 11005, Rzq47), sub(S3, 3005, nullptr),
+                      sub(S4, 4005, nullptr), sub(S5, 5005, nullptr), sub(S6, 6005, nullptr),
+                      sub(S7, 7005, nullptr), sub(S7, 4005, nullptr), sub(S4, 7005, Rzq69),
+                      sub(S4, 3005, Rzq63), sub(S3, 4005, Rzq68), sub(S6, 5005, Rzq2x),
+                      sub(S5, 6005, Rzq1x), sub(S7, 3005, Rzq63), sub(S7, 5005, Rzq2x),
+                      sub(S7, 6005, Rzq1x)));
 
-TEST(PanelRestoreMainFileOnLan, NoClosesTheFileWithoutAWord) {
-    RestoreRig rig(Model::Lan490);
-    const QString path = writePanelFile(rig.dir, 1005, 0, {{1, 0, 0, content(40)}});
-    rig.answer(MessageAnswer::No);
+// No closes the file without a word; Yes goes on to the clear question.
+TEST(PanelRestoreMainFileOnLan, AsksToSendAnyway) {
+    const QString question =
+        QStringLiteral("Panel File Is For RZQ-310.\nWould You Like To Send Anyway?");
+    for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
+        RestoreRig rig(Model::Lan490);
+        const QString path = writePanelFile(rig.dir, 1005, 0, {{1, 0, 0, content(40)}});
+        rig.answer(answer);
+        const bool yes = answer == MessageAnswer::Yes;
 
-    EXPECT_EQ(rig.restore(PanelFamily::Lan, path), RestoreOutcome::WrongFamily);
+        EXPECT_EQ(rig.restore(PanelFamily::Lan, path),
+                  yes ? RestoreOutcome::Finished : RestoreOutcome::WrongFamily);
 
-    ASSERT_EQ(rig.ui.script.messages.size(), 1);
-    const auto& question = rig.ui.script.messages[0];
-    EXPECT_EQ(question.text,
-              QStringLiteral("Panel File Is For RZQ-310.\nWould You Like To Send Anyway?"));
-    EXPECT_EQ(question.caption, QStringLiteral("VTL"));
-    EXPECT_EQ(question.buttons, MessageButtons::YesNo);
-    EXPECT_EQ(question.icon, MessageIcon::Question);
-    EXPECT_TRUE(rig.requests().isEmpty());
-    EXPECT_TRUE(rig.statuses().isEmpty());
-}
-
-TEST(PanelRestoreMainFileOnLan, YesGoesOnToTheClearQuestion) {
-    RestoreRig rig(Model::Lan490);
-    const QString path = writePanelFile(rig.dir, 1005, 0, {{1, 0, 0, content(40)}});
-    rig.answer(MessageAnswer::Yes);
-
-    EXPECT_EQ(rig.restore(PanelFamily::Lan, path), RestoreOutcome::Finished);
-
-    EXPECT_EQ(rig.messages(),
-              (QStringList{QStringLiteral("[VTL] Panel File Is For RZQ-310.\nWould You Like To "
-                                          "Send Anyway?"),
-                           ClearQuestion}));
-    EXPECT_EQ(rig.requests(), QStringList{QStringLiteral("101/0/0:40")});
+        const QStringList asked{"[VTL] " + question};
+        EXPECT_EQ(rig.messages(), yes ? asked + QStringList{ClearQuestion} : asked);
+        EXPECT_EQ(rig.ui.messages[0].buttons, MessageButtons::YesNo);
+        EXPECT_EQ(rig.ui.messages[0].icon, MessageIcon::Question);
+        EXPECT_EQ(rig.requests(), yes ? QStringList{"101/0/0:40"} : QStringList{});
+        EXPECT_EQ(rig.ui.statuses.isEmpty(), !yes);
+    }
 }
 
 struct AddressRow {
@@ -163,26 +143,24 @@ class AddressCheck : public ::testing::TestWithParam<AddressRow> {};
 
 TEST_P(AddressCheck, OnlyItsOwnAddressUnlessAnyAddress) {
     const AddressRow& row = GetParam();
-    {
+    for (const std::uint8_t anyAddress : {0, 1}) {
         RestoreRig rig(row.connected);
-        const QString path = writePanelFile(rig.dir, row.familyCode, 0, {{1, 0, 0, content(9)}});
+        const QString path =
+            writePanelFile(rig.dir, row.familyCode, anyAddress, {{1, 0, 0, content(9)}});
         if (asksToSendAnyway(row)) rig.answer(MessageAnswer::Yes);
 
-        EXPECT_EQ(rig.restore(row.reader, path), RestoreOutcome::WrongAddress);
-
-        const auto& refusal = rig.ui.script.messages.last();
+        const RestoreOutcome outcome = rig.restore(row.reader, path);
+        if (anyAddress) {
+            EXPECT_EQ(outcome, RestoreOutcome::Finished);
+            EXPECT_EQ(rig.requests(), QStringList{QStringLiteral("101/0/0:9")});
+            continue;
+        }
+        EXPECT_EQ(outcome, RestoreOutcome::WrongAddress);
+        const auto& refusal = rig.ui.messages.last();
         EXPECT_EQ(refusal.brief(), QStringLiteral("[VTL] ") + row.refusal);
         EXPECT_EQ(refusal.buttons, MessageButtons::Ok);
         EXPECT_EQ(refusal.icon, row.icon);
         EXPECT_TRUE(rig.requests().isEmpty());
-    }
-    {
-        RestoreRig rig(row.connected);
-        const QString path = writePanelFile(rig.dir, row.familyCode, 1, {{1, 0, 0, content(9)}});
-        if (asksToSendAnyway(row)) rig.answer(MessageAnswer::Yes);
-
-        EXPECT_EQ(rig.restore(row.reader, path), RestoreOutcome::Finished);
-        EXPECT_EQ(rig.requests(), QStringList{QStringLiteral("101/0/0:9")});
     }
 }
 
@@ -244,7 +222,7 @@ TEST(PanelRestoreHeader, RefusesBadFilesBeforeSendingAnything) {
         } else {
             EXPECT_EQ(rig.messages(), QStringList{QStringLiteral("[Error] Invalid Panel File.")});
             EXPECT_TRUE(rig.requests().isEmpty());
-            EXPECT_TRUE(rig.statuses().isEmpty());
+            EXPECT_TRUE(rig.ui.statuses.isEmpty());
         }
     }
 }

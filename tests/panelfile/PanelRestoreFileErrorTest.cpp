@@ -1,5 +1,5 @@
 #include "panelfile/RestoreRules.h"
-#include "tests/panelfile/PanelRestoreRig.h"
+#include "tests/panelfile/PanelRig.h"
 
 #include <QBuffer>
 
@@ -62,9 +62,9 @@ TEST(PanelRestoreFileError, FailingReadBetweenRecordsIsNotAFinish) {
     EXPECT_EQ(PanelRestore(rig.session, PanelFamily::Sub).run(device), RestoreOutcome::FileError);
     EXPECT_EQ(rig.messages(), QStringList{"[Error] Error Reading File."});
     EXPECT_EQ(rig.requests(), QStringList{"101/0/0:20"});
-    EXPECT_EQ(rig.statuses(), QStringList{"Sending Outputs Block 1"});
+    EXPECT_EQ(rig.ui.statuses, QStringList{"Sending Outputs Block 1"});
     // the sub panel gets its bus back
-    EXPECT_EQ(rig.sim.framesNoted(QStringLiteral("release")).size(), 1);
+    EXPECT_EQ(rig.controller.framesNoted(QStringLiteral("release")).size(), 1);
 }
 
 TEST(SystemStatusRewrite, TouchesOnlyWholeEntriesWithinTheData) {

@@ -1,4 +1,4 @@
-#include "tests/panelfile/PanelRestoreRig.h"
+#include "tests/panelfile/PanelRig.h"
 
 #include <gtest/gtest.h>
 
@@ -37,7 +37,7 @@ TEST_P(ClearingSequence, ClearsThenWaitsOnTheClock) {
 
     EXPECT_EQ(rig.restore(row.family, path), RestoreOutcome::Finished);
 
-    const auto& question = rig.ui.script.messages[0];
+    const auto& question = rig.ui.messages[0];
     EXPECT_EQ(question.brief(),
               QStringLiteral("[Confirmation] Clear Controller Before Sending Panel File?"));
     EXPECT_EQ(question.buttons, MessageButtons::YesNo);
@@ -47,17 +47,18 @@ TEST_P(ClearingSequence, ClearsThenWaitsOnTheClock) {
     for (int i = 1; i <= row.dotSteps; ++i)
         expected << dots(i);
     expected << "Sending Outputs Block 1" << Finished;
-    EXPECT_EQ(rig.statuses(), expected);
+    EXPECT_EQ(rig.ui.statuses, expected);
     QStringList writes(row.clears, QStringLiteral("128/0/0:0"));
     writes << "101/0/0:20";
     EXPECT_EQ(rig.requests(), writes);
-    EXPECT_TRUE(rig.sim.memory().cleared());
+    EXPECT_TRUE(rig.controller.memory().cleared());
 
     // The clears happen between the first two texts; then one second per text.
-    const auto acks = rig.sim.framesNoted(QStringLiteral("write ack"));
+    const auto acks = rig.controller.framesNoted(QStringLiteral("write ack"));
     ASSERT_GE(acks.size(), row.clears);
     const std::int64_t lastClearAck = acks[row.clears - 1].endUs;
-    EXPECT_LT(rig.ui.statusTimesUs[0], rig.sim.framesNoted(QStringLiteral("request"))[0].timeUs);
+    EXPECT_LT(rig.ui.statusTimesUs[0],
+              rig.controller.framesNoted(QStringLiteral("request"))[0].timeUs);
     EXPECT_GT(rig.ui.statusTimesUs[1], lastClearAck);
     EXPECT_LT(rig.ui.statusTimesUs[1], lastClearAck + Second + Second / 10);
     for (int i = 2; i <= row.dotSteps; ++i)
@@ -77,16 +78,16 @@ TEST(PanelRestoreClear, FailedClearStopsBeforeTheRecords) {
         const QString path =
             writePanelFile(rig.dir, std::uint16_t(code), 0, {{1, 0, 0, content(20)}});
         rig.answer(MessageAnswer::Yes);
-        rig.sim.faults.noAnswer = true;
-        rig.sim.faults.count = 1;
+        rig.controller.faults.noAnswer = true;
+        rig.controller.faults.count = 1;
 
         EXPECT_EQ(rig.restore(family, path), RestoreOutcome::ClearFailed);
 
         EXPECT_EQ(rig.messages().last(), QStringLiteral("[Error] Communication Error"));
-        EXPECT_EQ(rig.ui.script.messages.last().icon, MessageIcon::None);
+        EXPECT_EQ(rig.ui.messages.last().icon, MessageIcon::None);
         // a LAN controller gets its second clear only after the first one succeeded
         EXPECT_EQ(rig.requests(), QStringList{"128/0/0:0"});
-        EXPECT_EQ(rig.statuses(), QStringList{dots(1)});
+        EXPECT_EQ(rig.ui.statuses, QStringList{dots(1)});
     }
 }
 
@@ -99,8 +100,8 @@ struct FailedWrite {
     RestoreOutcome run(MessageAnswer onProblem) {
         rig.answer(MessageAnswer::No); // no clear
         rig.answer(onProblem);
-        rig.sim.faults.dropAnswer = true;
-        rig.sim.faults.count = 1;
+        rig.controller.faults.dropAnswer = true;
+        rig.controller.faults.count = 1;
         return rig.restore(PanelFamily::Lan, path);
     }
 };
@@ -109,16 +110,16 @@ TEST(PanelRestoreFailedWrite, RetrySendsTheSameRecordAgain) {
     FailedWrite t;
     EXPECT_EQ(t.run(MessageAnswer::Retry), RestoreOutcome::Finished);
 
-    const auto& problem = t.rig.ui.script.messages[1];
+    const auto& problem = t.rig.ui.messages[1];
     EXPECT_EQ(problem.brief(), Problem);
     EXPECT_EQ(problem.buttons, MessageButtons::AbortRetryIgnore);
     EXPECT_EQ(problem.icon, MessageIcon::Exclamation);
     EXPECT_EQ(t.rig.requests(),
               (QStringList{"101/0/0:20", "101/0/0:20", "102/0/0:21", "103/0/0:22"}));
-    EXPECT_EQ(t.rig.statuses(),
+    EXPECT_EQ(t.rig.ui.statuses,
               (QStringList{"Sending Outputs Block 1", "Sending Outputs Block 1",
                            "Sending Inputs Block 1", "Sending Variables Block 1", Finished}));
-    EXPECT_EQ(t.rig.sim.peek({1, 0, 0}), content(20));
+    EXPECT_EQ(t.rig.controller.peek({1, 0, 0}), content(20));
 }
 
 TEST(PanelRestoreFailedWrite, IgnoreGoesOnWithTheNextRecord) {
@@ -127,7 +128,7 @@ TEST(PanelRestoreFailedWrite, IgnoreGoesOnWithTheNextRecord) {
 
     EXPECT_EQ(t.rig.messages().size(), 2);
     EXPECT_EQ(t.rig.requests(), (QStringList{"101/0/0:20", "102/0/0:21", "103/0/0:22"}));
-    EXPECT_EQ(t.rig.statuses().last(), Finished);
+    EXPECT_EQ(t.rig.ui.statuses.last(), Finished);
 }
 
 TEST(PanelRestoreFailedWrite, AbortStopsAndEmptiesTheStatusLine) {
@@ -136,9 +137,9 @@ TEST(PanelRestoreFailedWrite, AbortStopsAndEmptiesTheStatusLine) {
 
     EXPECT_EQ(t.rig.messages().mid(1),
               (QStringList{Problem, QStringLiteral("[VTL] Panel File Send Aborted.")}));
-    EXPECT_EQ(t.rig.ui.script.messages.last().buttons, MessageButtons::Ok);
+    EXPECT_EQ(t.rig.ui.messages.last().buttons, MessageButtons::Ok);
     EXPECT_EQ(t.rig.requests(), QStringList{"101/0/0:20"});
-    EXPECT_EQ(t.rig.statuses(), (QStringList{"Sending Outputs Block 1", QString()}));
+    EXPECT_EQ(t.rig.ui.statuses, (QStringList{"Sending Outputs Block 1", QString()}));
 }
 
 TEST(PanelRestoreEnds, FileEndingAfterTheFamilyBlockSendsNothing) {
@@ -147,16 +148,16 @@ TEST(PanelRestoreEnds, FileEndingAfterTheFamilyBlockSendsNothing) {
         const QString path = writePanelFile(rig.dir, 1005, 0, {});
         EXPECT_EQ(rig.restore(PanelFamily::Main, path), RestoreOutcome::Finished);
         EXPECT_TRUE(rig.requests().isEmpty());
-        EXPECT_EQ(rig.statuses(), QStringList{Finished});
+        EXPECT_EQ(rig.ui.statuses, QStringList{Finished});
     }
     {
         RestoreRig rig(Model::Sub6000);
         const QString path = writePanelFile(rig.dir, 6005, 0, {});
         EXPECT_EQ(rig.restore(PanelFamily::Sub, path), RestoreOutcome::Finished);
         // not even a bus release: no exchange took the bus
-        EXPECT_TRUE(rig.sim.framesNoted(QStringLiteral("request")).isEmpty());
-        EXPECT_TRUE(rig.sim.framesNoted(QStringLiteral("release")).isEmpty());
-        EXPECT_EQ(rig.statuses(), QStringList{Finished});
+        EXPECT_TRUE(rig.controller.framesNoted(QStringLiteral("request")).isEmpty());
+        EXPECT_TRUE(rig.controller.framesNoted(QStringLiteral("release")).isEmpty());
+        EXPECT_EQ(rig.ui.statuses, QStringList{Finished});
         EXPECT_TRUE(rig.messages().isEmpty());
     }
 }
@@ -169,16 +170,16 @@ TEST(PanelRestoreEnds, RecordCutShortByTheEndOfTheFileIsNotSent) {
         const QString path = writePanelFile(rig.dir, 1005, 0, {{1, 0, 0, content(20)}}, cut);
         EXPECT_EQ(rig.restore(PanelFamily::Main, path), RestoreOutcome::Finished);
         EXPECT_EQ(rig.requests(), QStringList{"101/0/0:20"});
-        EXPECT_EQ(rig.statuses(), (QStringList{"Sending Outputs Block 1",
-                                               "NOT Sending Blank Inputs Block 1", Finished}));
+        EXPECT_EQ(rig.ui.statuses, (QStringList{"Sending Outputs Block 1",
+                                                "NOT Sending Blank Inputs Block 1", Finished}));
     }
     {
         RestoreRig rig(Model::Sub3000);
         const QString path = writePanelFile(rig.dir, 3005, 0, {{1, 0, 0, content(20)}}, cut);
         EXPECT_EQ(rig.restore(PanelFamily::Sub, path), RestoreOutcome::Finished);
         EXPECT_EQ(rig.requests(), QStringList{"101/0/0:20"});
-        EXPECT_EQ(rig.statuses(), (QStringList{"Sending Outputs Block 1", Finished}));
-        EXPECT_EQ(rig.sim.framesNoted(QStringLiteral("release")).size(), 1);
+        EXPECT_EQ(rig.ui.statuses, (QStringList{"Sending Outputs Block 1", Finished}));
+        EXPECT_EQ(rig.controller.framesNoted(QStringLiteral("release")).size(), 1);
     }
 }
 
@@ -189,21 +190,21 @@ std::int64_t pauseAfterProgramCodeBlock5(Model model, std::uint16_t familyCode, 
         writePanelFile(rig.dir, familyCode, 0,
                        {{16, 3, 0, content(30)}, {16, 4, 0, content(30)}, {7, 0, 0, content(2)}});
     if (failWrite) {
-        rig.ui.script.answer(MessageAnswer::Ignore);
+        rig.ui.answer(MessageAnswer::Ignore);
         rig.ui.onStatus = [&rig](const QString& text) {
             if (text == QStringLiteral("Sending Program Code Block 5")) {
-                rig.sim.faults.dropAnswer = true;
-                rig.sim.faults.count = 1;
+                rig.controller.faults.dropAnswer = true;
+                rig.controller.faults.count = 1;
             }
         };
     }
     EXPECT_EQ(rig.restore(PanelFamily::Sub, path), RestoreOutcome::Finished);
-    EXPECT_EQ(rig.statuses(),
+    EXPECT_EQ(rig.ui.statuses,
               (QStringList{"Sending Program Code Block 4", "Sending Program Code Block 5",
                            "Sending Programs Block 1", Finished}));
     EXPECT_EQ(rig.messages(), failWrite ? QStringList{Problem} : QStringList{});
     // the second request is the write of block 5, whether acknowledged or not
-    const auto requests = rig.sim.framesNoted(QStringLiteral("request"));
+    const auto requests = rig.controller.framesNoted(QStringLiteral("request"));
     EXPECT_EQ(requests.size(), 3);
     if (requests.size() < 2) return -1;
     return rig.ui.statusTimeUs(QStringLiteral("Sending Programs Block 1")) - requests[1].endUs;

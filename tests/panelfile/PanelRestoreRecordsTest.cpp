@@ -1,4 +1,4 @@
-#include "tests/panelfile/PanelRestoreRig.h"
+#include "tests/panelfile/PanelRig.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +31,7 @@ void expectRecords(RestoreRig& rig, PanelFamily family, std::uint16_t familyCode
     const QString path = writePanelFile(rig.dir, familyCode, 0, records);
 
     EXPECT_EQ(rig.restore(family, path), RestoreOutcome::Finished);
-    EXPECT_EQ(rig.statuses(), statuses);
+    EXPECT_EQ(rig.ui.statuses, statuses);
     EXPECT_EQ(rig.requests(), writes);
 }
 
@@ -56,10 +56,10 @@ TEST(PanelRestoreMainRecords, BlankProgramCodeAndPlainWrites) {
              nullptr},
             {{18, 2, 0, content(20)}, "Sending Annual Schedule Dates Block 3", "118/2/0:20"},
         });
-    EXPECT_EQ(rig.sim.peek({1, 0, 0}), content(100));
-    EXPECT_EQ(rig.sim.peek({49, 47, 0}), filled(300, 255));
-    EXPECT_TRUE(rig.sim.violations().isEmpty())
-        << qPrintable(rig.sim.violations().join(QLatin1Char('\n')));
+    EXPECT_EQ(rig.controller.peek({1, 0, 0}), content(100));
+    EXPECT_EQ(rig.controller.peek({49, 47, 0}), filled(300, 255));
+    EXPECT_TRUE(rig.controller.violations().isEmpty())
+        << qPrintable(rig.controller.violations().join(QLatin1Char('\n')));
 }
 
 TEST(PanelRestoreMainRecords, EthernetOnlyWhenTheUserAgrees) {
@@ -72,33 +72,21 @@ TEST(PanelRestoreMainRecords, EthernetOnlyWhenTheUserAgrees) {
 
         EXPECT_EQ(rig.restore(PanelFamily::Main, path), RestoreOutcome::Finished);
 
-        ASSERT_EQ(rig.ui.script.messages.size(), 2);
-        const auto& question = rig.ui.script.messages[1];
+        ASSERT_EQ(rig.ui.messages.size(), 2);
+        const auto& question = rig.ui.messages[1];
         EXPECT_EQ(question.brief(), QStringLiteral("[VTL] Send Ethernet Configuration?"));
         EXPECT_EQ(question.buttons, MessageButtons::YesNo);
         EXPECT_EQ(question.icon, MessageIcon::Question);
         if (answer == MessageAnswer::Yes) {
             EXPECT_EQ(rig.requests(), (QStringList{"150/0/21:40", "101/0/0:4"}));
-            EXPECT_EQ(rig.statuses(), (QStringList{"Sending Ethernet Block 1",
-                                                   "Sending Outputs Block 1", Finished}));
-            EXPECT_EQ(rig.sim.peek({50, 0, 21}), content(40));
+            EXPECT_EQ(rig.ui.statuses, (QStringList{"Sending Ethernet Block 1",
+                                                    "Sending Outputs Block 1", Finished}));
+            EXPECT_EQ(rig.controller.peek({50, 0, 21}), content(40));
         } else {
             EXPECT_EQ(rig.requests(), QStringList{"101/0/0:4"});
-            EXPECT_EQ(rig.statuses(), (QStringList{"Sending Outputs Block 1", Finished}));
+            EXPECT_EQ(rig.ui.statuses, (QStringList{"Sending Outputs Block 1", Finished}));
         }
     }
-}
-
-TEST(PanelRestoreMainRecords, UnknownCommandStopsWithEarlierRecordsSent) {
-    RestoreRig rig(Model::Main);
-    const QString path = writePanelFile(
-        rig.dir, 1005, 0, {{1, 0, 0, content(4)}, {99, 0, 0, content(4)}, {2, 0, 0, content(4)}});
-
-    EXPECT_EQ(rig.restore(PanelFamily::Main, path), RestoreOutcome::UnknownRecord);
-
-    EXPECT_EQ(rig.messages().last(), QStringLiteral("[VTL] Invalid Panel File."));
-    EXPECT_EQ(rig.requests(), QStringList{"101/0/0:4"});
-    EXPECT_EQ(rig.statuses(), QStringList{"Sending Outputs Block 1"});
 }
 
 // 32 entries of 26 bytes; byte 2 and the low 3 bits of byte 3 hold a model code.
@@ -131,10 +119,10 @@ TEST(PanelRestoreLanRecords, MainPanelFileAfterSendAnyway) {
     // No Ethernet question: a main panel's network settings are left out.
     EXPECT_EQ(rig.messages().size(), 2);
     EXPECT_EQ(rig.requests(), (QStringList{"112/0/0:832", "101/0/0:20"}));
-    EXPECT_EQ(rig.statuses(), (QStringList{"Sending System Status Block 1",
-                                           "NOT Sending Blank System Status Block 2",
-                                           "Sending Outputs Block 1", Finished}));
-    EXPECT_EQ(rig.sim.peek({12, 0, 0}).toHex(' '), expected.toHex(' '));
+    EXPECT_EQ(rig.ui.statuses, (QStringList{"Sending System Status Block 1",
+                                            "NOT Sending Blank System Status Block 2",
+                                            "Sending Outputs Block 1", Finished}));
+    EXPECT_EQ(rig.controller.peek({12, 0, 0}).toHex(' '), expected.toHex(' '));
 }
 
 TEST(PanelRestoreLanRecords, LanFileKeepsItsSystemStatusCodes) {
@@ -143,7 +131,7 @@ TEST(PanelRestoreLanRecords, LanFileKeepsItsSystemStatusCodes) {
     const QString path = writePanelFile(rig.dir, 2005, 0, {{12, 0, 0, status}});
 
     EXPECT_EQ(rig.restore(PanelFamily::Lan, path), RestoreOutcome::Finished);
-    EXPECT_EQ(rig.sim.peek({12, 0, 0}), status);
+    EXPECT_EQ(rig.controller.peek({12, 0, 0}), status);
 }
 
 TEST(PanelRestoreLanRecords, BlankRules) {
@@ -187,11 +175,11 @@ TEST(PanelRestoreLanRecords, InterProtocolSetupOn602) {
     EXPECT_EQ(rig.requests(), (QStringList{"150/0/162:64", "150/3/162:64", "150/1/162:64",
                                            "103/2/0:30", "103/3/0:30"}));
     EXPECT_EQ(
-        rig.statuses(),
+        rig.ui.statuses,
         (QStringList{"Sending InterProtocol Setup Block 1", "Sending InterProtocol Setup Block 4",
                      "Sending InterProtocol Setup Block 2", "Sending Variables Block 3",
                      "Sending Variables Block 4", Finished}));
-    EXPECT_EQ(rig.sim.peek({50, 3, 162}), content(64, 2));
+    EXPECT_EQ(rig.controller.peek({50, 3, 162}), content(64, 2));
 }
 
 TEST(PanelRestoreLanRecords, InterProtocolSetupLeftOutSilentlyElsewhere) {
@@ -200,8 +188,8 @@ TEST(PanelRestoreLanRecords, InterProtocolSetupLeftOutSilentlyElsewhere) {
         const QString path = writePanelFile(rig.dir, 11005, 0, InterProtocolFile);
         EXPECT_EQ(rig.restore(PanelFamily::Lan, path), RestoreOutcome::Finished);
         EXPECT_EQ(rig.requests(), (QStringList{"103/2/0:30", "103/3/0:30"}));
-        EXPECT_EQ(rig.statuses(), (QStringList{"Sending Variables Block 3",
-                                               "Sending Variables Block 4", Finished}));
+        EXPECT_EQ(rig.ui.statuses, (QStringList{"Sending Variables Block 3",
+                                                "Sending Variables Block 4", Finished}));
     }
     {
         // 600-601: neither the setup nor the Variables blocks beyond the third
@@ -209,7 +197,7 @@ TEST(PanelRestoreLanRecords, InterProtocolSetupLeftOutSilentlyElsewhere) {
         const QString path = writePanelFile(rig.dir, 11005, 0, InterProtocolFile);
         EXPECT_EQ(rig.restore(PanelFamily::Lan, path), RestoreOutcome::Finished);
         EXPECT_EQ(rig.requests(), QStringList{"103/2/0:30"});
-        EXPECT_EQ(rig.statuses(), (QStringList{"Sending Variables Block 3", Finished}));
+        EXPECT_EQ(rig.ui.statuses, (QStringList{"Sending Variables Block 3", Finished}));
     }
 }
 
@@ -233,18 +221,6 @@ TEST(PanelRestoreLanRecords, EthernetQuestionWithoutMainFile) {
 
     EXPECT_EQ(rig.messages().last(), QStringLiteral("[VTL] Send Ethernet Configuration?"));
     EXPECT_EQ(rig.requests(), QStringList{"150/0/21:40"});
-}
-
-TEST(PanelRestoreLanRecords, UnknownCommandInFile) {
-    RestoreRig rig(Model::Lan490);
-    const QString path =
-        writePanelFile(rig.dir, 2005, 0,
-                       {{1, 0, 0, content(4)}, {24, 82, 121, content(4)}, {2, 0, 0, content(4)}});
-
-    EXPECT_EQ(rig.restore(PanelFamily::Lan, path), RestoreOutcome::UnknownRecord);
-
-    EXPECT_EQ(rig.messages().last(), QStringLiteral("[VTL] Unknown Command In File."));
-    EXPECT_EQ(rig.requests(), QStringList{"101/0/0:4"});
 }
 
 TEST(PanelRestoreSubRecords, WriteCommandsAndProgressTexts) {
@@ -279,26 +255,14 @@ TEST(PanelRestoreSubRecords, WriteCommandsAndProgressTexts) {
             {{16, 1, 0, content(3)}, "Sending Program Code Block 2", "116/1/0:3"},
             {{16, 2, 0, content(10240)}, nullptr, nullptr},
         });
-    EXPECT_EQ(rig.sim.peek({50, 0, 7}), content(16));
+    EXPECT_EQ(rig.controller.peek({50, 0, 7}), content(16));
     // The bus goes back to the sub panel once, after the last write.
-    const auto releases = rig.sim.framesNoted(QStringLiteral("release"));
+    const auto releases = rig.controller.framesNoted(QStringLiteral("release"));
     ASSERT_EQ(releases.size(), 1);
-    EXPECT_GT(releases[0].timeUs, rig.sim.framesNoted(QStringLiteral("request")).last().endUs);
-    EXPECT_TRUE(rig.sim.violations().isEmpty())
-        << qPrintable(rig.sim.violations().join(QLatin1Char('\n')));
-}
-
-TEST(PanelRestoreSubRecords, UnknownRecordHandsTheBusBackFirst) {
-    RestoreRig rig(Model::Sub4000);
-    const QString path = writePanelFile(
-        rig.dir, 4005, 0, {{1, 0, 0, content(4)}, {24, 1, 1, content(4)}, {2, 0, 0, content(4)}});
-
-    EXPECT_EQ(rig.restore(PanelFamily::Sub, path), RestoreOutcome::UnknownRecord);
-
-    EXPECT_EQ(rig.messages(), QStringList{"[VTL] Invalid Panel File."});
-    EXPECT_EQ(rig.requests(), QStringList{"101/0/0:4"});
-    EXPECT_EQ(rig.sim.framesNoted(QStringLiteral("release")).size(), 1);
-    EXPECT_FALSE(rig.statuses().contains(Finished));
+    EXPECT_GT(releases[0].timeUs,
+              rig.controller.framesNoted(QStringLiteral("request")).last().endUs);
+    EXPECT_TRUE(rig.controller.violations().isEmpty())
+        << qPrintable(rig.controller.violations().join(QLatin1Char('\n')));
 }
 
 TEST(PanelRestoreSubRecords, UnknownFirstRecordSendsNothing) {
@@ -306,9 +270,49 @@ TEST(PanelRestoreSubRecords, UnknownFirstRecordSendsNothing) {
     const QString path = writePanelFile(rig.dir, 4005, 0, {{99, 0, 0, content(4)}});
 
     EXPECT_EQ(rig.restore(PanelFamily::Sub, path), RestoreOutcome::UnknownRecord);
-    EXPECT_TRUE(rig.sim.frames().isEmpty() ||
-                rig.sim.framesNoted(QStringLiteral("request")).isEmpty());
-    EXPECT_TRUE(rig.sim.framesNoted(QStringLiteral("release")).isEmpty());
+    EXPECT_TRUE(rig.controller.frames().isEmpty() ||
+                rig.controller.framesNoted(QStringLiteral("request")).isEmpty());
+    EXPECT_TRUE(rig.controller.framesNoted(QStringLiteral("release")).isEmpty());
+}
+
+// A record no writer knows stops the restore with the records before it sent; a sub panel gets
+// the bus back first.
+TEST(PanelRestoreRecords, UnknownRecordStopsAfterTheEarlierOnes) {
+    struct Row {
+        Model model;
+        PanelFamily family;
+        std::uint16_t code;
+        FileRecordSpec unknown;
+        const char* message;
+    };
+    for (const Row& row : {Row{Model::Main,
+                               PanelFamily::Main,
+                               1005,
+                               {99, 0, 0, content(4)},
+                               "[VTL] Invalid Panel File."},
+                           Row{Model::Lan490,
+                               PanelFamily::Lan,
+                               2005,
+                               {24, 82, 121, content(4)},
+                               "[VTL] Unknown Command In File."},
+                           Row{Model::Sub4000,
+                               PanelFamily::Sub,
+                               4005,
+                               {24, 1, 1, content(4)},
+                               "[VTL] Invalid Panel File."}}) {
+        SCOPED_TRACE(row.message);
+        RestoreRig rig(row.model);
+        const QString path = writePanelFile(
+            rig.dir, row.code, 0, {{1, 0, 0, content(4)}, row.unknown, {2, 0, 0, content(4)}});
+
+        EXPECT_EQ(rig.restore(row.family, path), RestoreOutcome::UnknownRecord);
+
+        EXPECT_EQ(rig.messages().last(), QString::fromLatin1(row.message));
+        EXPECT_EQ(rig.requests(), QStringList{"101/0/0:4"});
+        EXPECT_EQ(rig.ui.statuses, QStringList{"Sending Outputs Block 1"});
+        EXPECT_EQ(rig.controller.framesNoted(QStringLiteral("release")).size(),
+                  row.family == PanelFamily::Sub ? 1 : 0);
+    }
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // Backup, clear, restore gives a simulated controller back the memory it had, for every model.
 #include "panelfile/PanelBackup.h"
 #include "sim/SubPanelRecords.h"
-#include "tests/panelfile/PanelRestoreRig.h"
+#include "tests/panelfile/PanelRig.h"
 #include "tests/support/MemoryDump.h"
 
 #include <gtest/gtest.h>
@@ -65,31 +65,31 @@ TEST_P(PanelRoundTrip, BackupRestoredToAClearedTwinGivesTheSameMemory) {
     RestoreRig original(t.model);
     RestoreRig twin(t.model);
     const bool sub = t.family == PanelFamily::Sub;
-    if (sub) original.sim.poke(sim::subpanel::SubPanelTypeKey, QByteArray(1, char(200)));
-    if (t.extendedPid) useExtendedPidEntries(original.sim);
-    blankSomeBlocks(original.sim, t.family);
+    if (sub) original.controller.poke(sim::subpanel::SubPanelTypeKey, QByteArray(1, char(200)));
+    if (t.extendedPid) useExtendedPidEntries(original.controller);
+    blankSomeBlocks(original.controller, t.family);
 
     const QString path = original.dir.filePath(QStringLiteral("TWIN.PNL"));
     if (sub) original.answer(MessageAnswer::Yes); // address specific
     ASSERT_EQ(PanelBackup(original.session, t.family).run(path), BackupOutcome::Finished);
 
     if (sub) {
-        twin.sim.memory().clear(); // a sub panel restore sends no clear
+        twin.controller.memory().clear(); // a sub panel restore sends no clear
     } else {
-        scramble(twin.sim);
+        scramble(twin.controller);
         twin.answer(MessageAnswer::Yes); // clear first
         twin.answer(MessageAnswer::Yes); // and send the Ethernet configuration
     }
-    const QByteArray before = original.sim.memory().dump();
-    ASSERT_NE(twin.sim.memory().dump(), before);
+    const QByteArray before = original.controller.memory().dump();
+    ASSERT_NE(twin.controller.memory().dump(), before);
     ASSERT_EQ(twin.restore(t.family, path), RestoreOutcome::Finished)
         << qPrintable(twin.messages().join('\n'));
 
-    const QStringList differences = dumpDifferences(before, twin.sim.memory().dump());
+    const QStringList differences = dumpDifferences(before, twin.controller.memory().dump());
     EXPECT_TRUE(differences.isEmpty()) << qPrintable(differences.join('\n'));
-    EXPECT_EQ(original.sim.memory().dump(), before) << "a backup only reads";
-    EXPECT_TRUE(original.sim.unknownReads().isEmpty());
-    for (const auto* controller : {&original.sim, &twin.sim})
+    EXPECT_EQ(original.controller.memory().dump(), before) << "a backup only reads";
+    EXPECT_TRUE(original.controller.unknownReads().isEmpty());
+    for (const auto* controller : {&original.controller, &twin.controller})
         EXPECT_TRUE(controller->violations().isEmpty())
             << qPrintable(controller->violations().join(QLatin1Char('\n')));
 }

@@ -14,6 +14,17 @@ MessageAnswer ScriptedUserInterface::message(const QString& text, const QString&
     return a;
 }
 
+void ScriptedUserInterface::setStatus(const QString& text) {
+    statuses.append(text);
+    statusTimesUs.append(clock ? clock->nowUs() : 0);
+    if (onStatus) onStatus(text);
+}
+
+std::int64_t ScriptedUserInterface::statusTimeUs(const QString& text) const {
+    const qsizetype i = statuses.indexOf(text);
+    return i < 0 ? -1 : statusTimesUs[i];
+}
+
 QStringList ScriptedUserInterface::briefs() const {
     QStringList list;
     for (const auto& m : messages)

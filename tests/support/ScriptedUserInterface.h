@@ -1,12 +1,15 @@
 #pragma once
 
+#include "link/Clock.h"
 #include "link/UserInterface.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <deque>
+#include <functional>
 
 namespace vtl::test {
 
@@ -32,12 +35,14 @@ public:
         waitCursor = on;
         ++cursorChanges;
     }
-    void setStatus(const QString& text) override { statuses.append(text); }
+    void setStatus(const QString& text) override;
 
     // Answers for the next questions, in order.
     void answer(MessageAnswer a) { answers.push_back(a); }
 
     QStringList briefs() const;
+    // When the text first appeared on the clock, or -1.
+    std::int64_t statusTimeUs(const QString& text) const;
 
     QList<Message> messages;
     QStringList titles;
@@ -45,6 +50,11 @@ public:
     std::deque<MessageAnswer> answers;
     bool waitCursor = false;
     int cursorChanges = 0;
+    // With a clock, every status text is stamped with the time it appeared.
+    const Clock* clock = nullptr;
+    QList<std::int64_t> statusTimesUs;
+    // Runs after each status text, e.g. to make a controller misbehave at one particular block.
+    std::function<void(const QString&)> onStatus;
 };
 
 } // namespace vtl::test

@@ -13,6 +13,31 @@ namespace vtl::test {
 struct SimSession {
     explicit SimSession(const sim::ControllerOptions& options) : controller(options) {
         state.PortName = QStringLiteral("sim");
+        ui.clock = &clock;
+    }
+
+    // As the connect procedure leaves a LAN-framed controller.
+    void connectLan() {
+        state.LinkMode = LinkModeLan;
+        const std::uint32_t code = std::uint32_t(controller.typeCode());
+        state.PanelTypeCode = code;
+        state.IsLanController = (code >= 490 && code <= 499) || (code >= 600 && code <= 699);
+        state.IsBrinlet = code >= 600 && code <= 699;
+        state.IsCode602 = code >= 602 && code <= 699;
+    }
+    // As it leaves a sub panel: its status read set the family flags and handed the bus back.
+    // Forgets the frames and status texts of that read.
+    bool connectSub() {
+        state.LinkMode = LinkModeSubLan;
+        state.PollPending = 1;
+        state.ReleasePending = 1;
+        buffers.TransferLength = 0;
+        const bool ok =
+            session.exchange.PanelTransaction(std::uint8_t(state.PanelAddress), 0, 38, 0, 0);
+        controller.clearFrames();
+        ui.statuses.clear();
+        ui.statusTimesUs.clear();
+        return ok;
     }
 
     VirtualClock clock;
