@@ -1,9 +1,5 @@
-#include "link/ConnectionState.h"
-#include "link/PipeTransport.h"
-#include "link/Session.h"
 #include "panels/MainPanelOperations.h"
-#include "sim/SimulatedController.h"
-#include "tests/support/ScriptedUserInterface.h"
+#include "tests/support/SimSession.h"
 
 #include <gtest/gtest.h>
 
@@ -12,23 +8,15 @@ namespace {
 
 // The window's operations against the simulated main panel, over the real frame exchange.
 TEST(MainPanelWithSimulatedController, SendMovesControllerAndConnectionTogether) {
-    ConnectionState state;
-    TransferBuffers buffers;
-    VirtualClock clock;
-    test::ScriptedUserInterface ui;
-    sim::ControllerOptions options;
-    options.model = sim::Model::Main;
-    options.address = 3;
-    sim::SimulatedController controller(options);
-    Session session{state, buffers, clock, ui, [&](const QString&) {
-                        return std::make_unique<PipeTransport>(controller, clock);
-                    }};
-    state.PortName = QStringLiteral("sim");
+    test::SimSession s(test::simOptions(sim::Model::Main, 3, 19200));
+    auto& state = s.state;
+    auto& controller = s.controller;
+    auto& ui = s.ui;
     state.LinkMode = LinkModeLan;
     state.BaudRate = 19200;
     state.PanelTypeCode = 320;
     MainPanelMemory memory;
-    MainPanelOperations ops(session, memory);
+    MainPanelOperations ops(s.session, memory);
     MainPanelView view;
 
     ops.open(view);
