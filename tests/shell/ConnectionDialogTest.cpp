@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 
 namespace vtl {
@@ -78,12 +79,11 @@ struct DialogFixture : ::testing::Test {
     static void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 };
 
-TEST_F(DialogFixture, FirstRunSelectsSubLanAndWarnsAtOnce) {
+TEST_F(DialogFixture, FirstRunSelectsSubLanWarnsAtOnceAndShowsItsControls) {
     auto dialog = open();
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Vantrel"));
     ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.messages[0].text, SubLanWarning);
-    EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Warning!"));
+    EXPECT_EQ(ui.messages[0].brief(), QStringLiteral("[Warning!] ") + SubLanWarning);
     EXPECT_EQ(ui.messages[0].icon, MessageIcon::Exclamation);
     EXPECT_EQ(ui.messages[0].buttons, MessageButtons::Ok);
 
@@ -95,10 +95,7 @@ TEST_F(DialogFixture, FirstRunSelectsSubLanAndWarnsAtOnce) {
     EXPECT_FALSE(dialog->usbBox()->isChecked());
     EXPECT_EQ(state.AddDelay, 1u);
     EXPECT_EQ(state.UsbMode, 0u);
-}
 
-TEST_F(DialogFixture, ControlsCarryTheirTexts) {
-    auto dialog = open();
     QStringList bauds;
     for (int i = 0; i < dialog->baudList()->count(); ++i)
         bauds.append(dialog->baudList()->itemText(i));
@@ -130,7 +127,7 @@ TEST_F(DialogFixture, SavedValuesAreRestoredWithoutAWarningForLan) {
     EXPECT_EQ(state.AddDelay, 0u);
 }
 
-TEST_F(DialogFixture, EveryClickOnSubLanWarnsAgain) {
+TEST_F(DialogFixture, ClicksWarnOnSubLanAndChangeTheStateAtOnce) {
     store({0, 0, 1, 0, 0});
     auto dialog = open();
     click(dialog->subLanButton());
@@ -140,11 +137,7 @@ TEST_F(DialogFixture, EveryClickOnSubLanWarnsAgain) {
     for (const auto& m : ui.messages)
         EXPECT_EQ(m.brief(), QStringLiteral("[Warning!] ") + SubLanWarning);
     EXPECT_TRUE(dialog->lanButton()->isChecked());
-}
 
-TEST_F(DialogFixture, BoxesChangeTheConnectionStateAtOnce) {
-    store({0, 0, 1, 0, 0});
-    auto dialog = open();
     click(dialog->usbBox());
     EXPECT_EQ(state.UsbMode, 1u);
     click(dialog->delayBox());
@@ -153,7 +146,7 @@ TEST_F(DialogFixture, BoxesChangeTheConnectionStateAtOnce) {
     EXPECT_EQ(state.UsbMode, 0u);
 }
 
-TEST_F(DialogFixture, CloseStoresEveryChoice) {
+TEST_F(DialogFixture, CloseButtonOrWindowStoresEveryChoice) {
     auto dialog = open();
     dialog->baudList()->setCurrentIndex(3);
     dialog->portList()->setCurrentIndex(firstFake + 1);
@@ -164,26 +157,24 @@ TEST_F(DialogFixture, CloseStoresEveryChoice) {
     EXPECT_FALSE(dialog->isVisible());
 
     const StoredSettings v = readSettings(settings);
-    EXPECT_EQ(v.Baud, 3);
-    EXPECT_EQ(v.Port, firstFake + 1);
-    EXPECT_EQ(v.PanelType, 0);
-    EXPECT_EQ(v.USB, 1);
-    EXPECT_EQ(v.Delay, 0);
-}
+    EXPECT_EQ((std::array{v.Baud, v.Port, v.PanelType, v.USB, v.Delay}),
+              (std::array{3, firstFake + 1, 0, 1, 0}));
 
-TEST_F(DialogFixture, ClosingTheWindowAlsoStores) {
-    store({0, 0, 1, 0, 0});
-    auto dialog = open();
+    dialog = open();
     dialog->baudList()->setCurrentIndex(8);
     dialog->close();
     EXPECT_EQ(readSettings(settings).Baud, 8);
 }
 
-TEST_F(DialogFixture, NoSelectionIsStoredAsMinusOneAndRestoredAsNone) {
+// Only positions in the list are remembered: none, or a typed name, is stored as -1 and restored
+// as no selection.
+TEST_F(DialogFixture, ATypedPortNameIsUsedAndStoredAsNoSelection) {
     store({0, 0, 1, 0, 0});
     {
         auto dialog = open();
         dialog->portList()->setCurrentIndex(-1);
+        QTest::keyClicks(dialog->portList()->lineEdit(), QStringLiteral("tcp://10.0.0.5:4001"));
+        EXPECT_EQ(dialog->request().portName, QStringLiteral("tcp://10.0.0.5:4001"));
         click(dialog->closeButton());
     }
     EXPECT_EQ(readSettings(settings).Port, -1);
@@ -193,9 +184,11 @@ TEST_F(DialogFixture, NoSelectionIsStoredAsMinusOneAndRestoredAsNone) {
     EXPECT_TRUE(dialog->portList()->currentText().isEmpty());
 }
 
-TEST_F(DialogFixture, APositionBeyondTheListSelectsNothingAndConnectSaysSo) {
-    store({0, firstFake + 3, 1, 0, 0});
+TEST_F(DialogFixture, StoredPositionsOutsideTheListsSelectNothingOrAutoDetect) {
+    store({12, firstFake + 3, 1, 0, 0});
     auto dialog = open();
+    EXPECT_EQ(dialog->baudList()->currentText(), QStringLiteral("Auto Detect"));
+    EXPECT_EQ(dialog->request().baudPosition, 0);
     EXPECT_EQ(dialog->portList()->currentIndex(), -1);
     QTest::keyClicks(dialog->accessCodeBox(), QStringLiteral("QOV"));
     click(dialog->okButton());
@@ -205,7 +198,9 @@ TEST_F(DialogFixture, APositionBeyondTheListSelectsNothingAndConnectSaysSo) {
     EXPECT_TRUE(dialog->isVisible());
 }
 
-TEST_F(DialogFixture, LowerCaseTypingArrivesInUpperCaseAndIsAccepted) {
+// Typing arrives in upper case and the text goes on as it is, trailing blank and all; Enter
+// connects too.
+TEST_F(DialogFixture, TheCodeBoxUpperCasesTypingAndPassesItOn) {
     store({6, firstFake + 1, 1, 0, 0});
     auto dialog = open();
     QTest::keyClicks(dialog->accessCodeBox(), QStringLiteral("qov"));
@@ -216,44 +211,19 @@ TEST_F(DialogFixture, LowerCaseTypingArrivesInUpperCaseAndIsAccepted) {
     EXPECT_EQ(state.Privileged, 0);
     EXPECT_EQ(state.BaudRate, 4800);
     EXPECT_TRUE(dialog->isVisible());
-}
 
-TEST_F(DialogFixture, ATrailingBlankIsRefused) {
-    store({0, firstFake, 1, 0, 0});
-    auto dialog = open();
-    QTest::keyClicks(dialog->accessCodeBox(), QStringLiteral("qov "));
+    state = ConnectionState{};
+    ui.messages.clear();
+    QTest::keyClicks(dialog->accessCodeBox(), QStringLiteral(" "));
     click(dialog->okButton());
-    ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.messages[0].brief(), QStringLiteral("[VTL] Invalid Access Code."));
-    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(ui.briefs(), QStringList{QStringLiteral("[VTL] Invalid Access Code.")});
     EXPECT_TRUE(state.PortName.isEmpty());
-}
 
-TEST_F(DialogFixture, EnterInTheCodeBoxConnects) {
-    store({0, firstFake, 1, 0, 0});
-    auto dialog = open();
+    dialog->accessCodeBox()->clear();
     QTest::keyClicks(dialog->accessCodeBox(), QStringLiteral("QO"));
     QTest::keyClick(dialog->accessCodeBox(), Qt::Key_Return);
-    EXPECT_EQ(ui.briefs(), QStringList{QStringLiteral("[VTL] Invalid Access Code.")});
+    EXPECT_EQ(ui.briefs(), QStringList(2, QStringLiteral("[VTL] Invalid Access Code.")));
     EXPECT_TRUE(dialog->isVisible());
-}
-
-TEST_F(DialogFixture, AStoredSpeedOutsideTheListFallsBackToAutoDetect) {
-    store({12, 0, 1, 0, 0});
-    auto dialog = open();
-    EXPECT_EQ(dialog->baudList()->currentText(), QStringLiteral("Auto Detect"));
-    EXPECT_EQ(dialog->request().baudPosition, 0);
-}
-
-TEST_F(DialogFixture, ATypedPortNameIsUsed) {
-    store({0, 0, 1, 0, 0});
-    auto dialog = open();
-    dialog->portList()->setCurrentIndex(-1);
-    QTest::keyClicks(dialog->portList()->lineEdit(), QStringLiteral("tcp://10.0.0.5:4001"));
-    EXPECT_EQ(dialog->request().portName, QStringLiteral("tcp://10.0.0.5:4001"));
-    click(dialog->closeButton());
-    // Only positions in the list are remembered.
-    EXPECT_EQ(readSettings(settings).Port, -1);
 }
 
 TEST_F(DialogFixture, MissingHelpFileIsReportedWithItsPath) {

@@ -6,51 +6,41 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace vtl {
 namespace {
 
-struct SettingsFixture : ::testing::Test {
-    QTemporaryDir dir;
-    QString path = dir.filePath(QStringLiteral("VTL.conf"));
-};
-
-TEST_F(SettingsFixture, MissingValuesTakeTheirDefaults) {
-    QSettings settings(path, QSettings::IniFormat);
-    const StoredSettings v = readSettings(settings);
-    EXPECT_EQ(v.Baud, 0);
-    EXPECT_EQ(v.Port, 0);
-    EXPECT_EQ(v.Delay, 1);
-    EXPECT_EQ(v.PanelType, 1);
-    EXPECT_EQ(v.USB, 0);
-}
-
-TEST_F(SettingsFixture, UnreadableValuesTakeTheirDefaultsOthersAreKept) {
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("[General]\nBaud=seven\nPort=4\nDelay=\nPanelType=0\nUSB=1\n");
-    }
-    QSettings settings(path, QSettings::IniFormat);
-    const StoredSettings v = readSettings(settings);
-    EXPECT_EQ(v.Baud, 0);
-    EXPECT_EQ(v.Port, 4);
-    EXPECT_EQ(v.Delay, 1);
-    EXPECT_EQ(v.PanelType, 0);
-    EXPECT_EQ(v.USB, 1);
-}
-
-TEST_F(SettingsFixture, WrittenValuesReadBackFromANewObject) {
-    {
+// Missing or unreadable values take their defaults; the others, and what was written, are kept.
+TEST(StoredSettingsFile, ReadsBackWithDefaults) {
+    struct Row {
+        const char* name;
+        const char* file; // nullptr: written by writeSettings; "": no file
+        StoredSettings expected;
+    };
+    const StoredSettings written{8, -1, 0, 0, 1};
+    for (const Row& row : {Row{"missing", "", {0, 0, 1, 1, 0}},
+                           Row{"unreadable",
+                               "[General]\nBaud=seven\nPort=4\nDelay=\nPanelType=0\nUSB=1\n",
+                               {0, 4, 1, 0, 1}},
+                           Row{"written", nullptr, written}}) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("VTL.conf"));
+        if (!row.file) {
+            QSettings settings(path, QSettings::IniFormat);
+            writeSettings(settings, written);
+        } else if (*row.file) {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(row.file);
+        }
         QSettings settings(path, QSettings::IniFormat);
-        writeSettings(settings, {8, -1, 0, 0, 1});
+        const StoredSettings v = readSettings(settings);
+        const StoredSettings& e = row.expected;
+        EXPECT_EQ((std::array{v.Baud, v.Port, v.Delay, v.PanelType, v.USB}),
+                  (std::array{e.Baud, e.Port, e.Delay, e.PanelType, e.USB}));
     }
-    QSettings settings(path, QSettings::IniFormat);
-    const StoredSettings v = readSettings(settings);
-    EXPECT_EQ(v.Baud, 8);
-    EXPECT_EQ(v.Port, -1);
-    EXPECT_EQ(v.Delay, 0);
-    EXPECT_EQ(v.PanelType, 0);
-    EXPECT_EQ(v.USB, 1);
 }
 
 #ifndef Q_OS_WIN
