@@ -6,18 +6,6 @@
 namespace vtl {
 namespace {
 
-TEST(FamilyCode, LanControllerAt5With610WritesBytes253And42) {
-    ConnectionState state;
-    state.PanelTypeCode = 610;
-    state.IsLanController = 1;
-    state.IsBrinlet = 1;
-    state.IsCode602 = 1;
-    state.PanelAddress = 5;
-    EXPECT_EQ(familyCode(PanelFamily::Lan, state), 11005);
-    EXPECT_EQ(familyBlock(familyCode(PanelFamily::Lan, state), 0),
-              QByteArray::fromHex("fd2a000000"));
-}
-
 TEST(FamilyCode, LanAndMainBases) {
     ConnectionState state;
     state.PanelAddress = 17;
@@ -89,27 +77,6 @@ TEST(FamilyCode, ClassificationPerReader) {
     }
     EXPECT_EQ(fileAddress(2001), 1);
     EXPECT_EQ(fileAddress(11005), 5);
-}
-
-TEST(FamilyCode, ModelNamesAndRefusals) {
-    EXPECT_EQ(modelName(FileClass::MainPanel, PanelFamily::Lan), "RZQ-310");
-    EXPECT_EQ(modelName(FileClass::MainPanel, PanelFamily::Sub), "RZQ-32X (Plurinet)");
-    EXPECT_EQ(modelName(FileClass::NoWriter, PanelFamily::Lan), "");
-    EXPECT_EQ(modelName(FileClass::Lan600, PanelFamily::Sub), "RZQ-47X");
-
-    const std::pair<FileClass, const char*> refusals[] = {
-        {FileClass::Lan490, "Panel File Is For RZQ-41X."},
-        {FileClass::Sub3000, "Panel File Is For RZQ-63X (8X8)."},
-        {FileClass::Sub4000, "Panel File Is For RZQ-68X (8X8)."},
-        {FileClass::Sub5000, "Panel File Is For RZQ-2XXX. (4X4)"},
-        {FileClass::Sub6000, "Panel File Is For RZQ-1XXX. (4X4)"},
-        {FileClass::Sub7000, "Panel File Is For RZQ-69X (16X12)."},
-        {FileClass::Lan602, "Panel File Is For RZQ-47X."},
-    };
-    for (const auto& [fileClass, text] : refusals)
-        EXPECT_EQ(wrongFamilyMessage(fileClass, PanelFamily::Sub), QString::fromLatin1(text));
-    EXPECT_EQ(wrongFamilyMessage(FileClass::MainPanel, PanelFamily::Sub),
-              "Panel File Is For RZQ-32X (Plurinet).");
 }
 
 } // namespace
