@@ -2,6 +2,7 @@
 #include "link/PipeTransport.h"
 #include "link/SerialPortTransport.h"
 #include "link/TcpTransport.h"
+#include "tests/link/ScriptedLinePeer.h"
 #include "tests/support/Pty.h"
 #include "tests/support/ScriptedUserInterface.h"
 
@@ -12,33 +13,11 @@
 namespace vtl {
 namespace {
 
-// A far end that only listens: it records what it heard and the DTR changes.
-struct ListeningPeer : LinePeer {
-    std::vector<std::pair<std::uint8_t, std::int64_t>> heard;
-    std::vector<bool> dtr;
-    std::int32_t rate = 0;
-    std::deque<std::uint8_t> toSend;
-
-    void lineOpened(std::int32_t baudRate) override { rate = baudRate; }
-    void dtrChanged(bool on) override { dtr.push_back(on); }
-    void receive(std::uint8_t byte, std::int64_t nowUs) override {
-        heard.emplace_back(byte, nowUs);
-    }
-    void advance(std::int64_t) override {}
-    std::optional<std::uint8_t> transmit() override {
-        if (toSend.empty()) return std::nullopt;
-        const auto b = toSend.front();
-        toSend.pop_front();
-        return b;
-    }
-    std::int64_t nextEventUs() const override { return Idle; }
-};
-
 struct PipeFixture : ::testing::Test {
     ConnectionState state;
     VirtualClock clock;
     test::ScriptedUserInterface ui;
-    ListeningPeer peer;
+    test::ScriptedLinePeer peer;
     PipeTransport* pipe = nullptr;
     SerialLink link{state, clock, ui, [this](const QString&) {
                         auto t = std::make_unique<PipeTransport>(peer, clock);
@@ -101,17 +80,15 @@ TEST_F(PipeFixture, UsbModeNeverTouchesDtr) {
     ASSERT_TRUE(link.OpenPort());
     link.SetTransmitLine(true);
     link.SetTransmitLine(false);
-    EXPECT_EQ(peer.dtr, (std::vector<bool>{true, false}));
-    peer.dtr.clear();
     state.UsbMode = 1;
     link.SetTransmitLine(true);
     link.SetTransmitLine(false);
-    EXPECT_TRUE(peer.dtr.empty());
+    EXPECT_EQ(peer.wire(), QStringLiteral("^ v"));
 }
 
 TEST_F(PipeFixture, SilentReadTimesOutAfterTheReadTimeout) {
     ASSERT_TRUE(link.OpenPort());
-    peer.toSend = {0x06};
+    peer.at(clock.nowUs(), {0x06});
     EXPECT_EQ(link.ReadByte(), 0x06);
     EXPECT_FALSE(link.ReadTimedOut);
     const auto start = clock.nowUs();
@@ -144,7 +121,7 @@ TEST_F(PipeFixture, RefusedQueueSizesAreReportedAndTheOpenGoesOn) {
 
 TEST_F(PipeFixture, PurgeDiscardsStaleInput) {
     ASSERT_TRUE(link.OpenPort());
-    peer.toSend = {1, 2, 3};
+    peer.at(clock.nowUs(), {1, 2, 3});
     link.PurgePort();
     EXPECT_EQ(link.ReadByte(), 0);
     EXPECT_TRUE(link.ReadTimedOut);
