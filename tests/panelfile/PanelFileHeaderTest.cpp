@@ -1,8 +1,5 @@
 #include "panelfile/PanelFileHeader.h"
-#include "panelfile/BlockRecord.h"
 #include "tests/panelfile/PanelFileOnDisk.h"
-
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -37,33 +34,6 @@ TEST(Stamps, HourRuleAndDate) {
     EXPECT_EQ(dateStamp(QDate(2026, 1, 5)), "1/5/26");
 }
 
-TEST(HeaderWriter, WritesSignatureStampsAndFamilyBlockByteForByte) {
-    QTemporaryDir dir;
-    QFile file(dir.filePath(QStringLiteral("OUT.PNL")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(writeHeader(file, QDateTime(QDate(2008, 6, 9), QTime(15, 7, 45)), 11005, 1));
-    file.close();
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll().toHex(' '),
-              // "QTZ PANEL FILE VERSION 01.00" 0
-              "51 54 5a 20 50 41 4e 45 4c 20 46 49 4c 45 20 56 45 52 53 49 4f 4e 20 30 31 2e 30 30 "
-              "00 "
-              // "3:07:45 PM" 0 "6/9/08" 0
-              "33 3a 30 37 3a 34 35 20 50 4d 00 36 2f 39 2f 30 38 00 "
-              // 11005, 0, 0, AnyAddress 1
-              "fd 2a 00 00 01");
-}
-
-TEST(HeaderWriter, ReportsADeviceThatRefusesTheBytes) {
-    QTemporaryDir dir;
-    QFile file(dir.filePath(QStringLiteral("OUT.PNL")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_FALSE(writeSignature(file));
-    EXPECT_FALSE(writeHeader(file, QDateTime(QDate(2008, 6, 9), QTime(1, 2, 3)), 1001, 0));
-}
-
 TEST(HeaderReader, ReadsWhatTheWriterWroteAndStopsAtTheFirstRecord) {
     QByteArray bytes = header("12:30:00 AM", "6/9/08", QByteArray::fromHex("fd2a000001"));
     bytes += QByteArray::fromHex("0100000000");
@@ -78,13 +48,6 @@ TEST(HeaderReader, ReadsWhatTheWriterWroteAndStopsAtTheFirstRecord) {
     EXPECT_EQ(r.header.fileClass, FileClass::Lan602);
     EXPECT_TRUE(r.header.anyAddressAllowed());
     EXPECT_EQ(disk.file().pos(), bytes.size() - 5);
-}
-
-TEST(HeaderReader, FileEndingAfterTheFamilyBlockHasNoRecords) {
-    test::PanelFileOnDisk disk(validHeader());
-    ASSERT_TRUE(readHeader(disk.file(), PanelFamily::Main).ok());
-    std::array<std::uint8_t, TransferBuffers::Size> buffer{};
-    EXPECT_EQ(readBlockRecord(disk.file(), buffer).status, RecordStatus::EndOfFile);
 }
 
 TEST(HeaderReader, VersionDigitsAreNotCompared) {

@@ -181,6 +181,8 @@ struct HeaderRow {
     RestoreOutcome outcome;
 };
 
+// The reader's own tests go through every way a header can be bad; here, what the restore makes of
+// it.
 TEST(PanelRestoreHeader, RefusesBadFilesBeforeSendingAnything) {
     const QByteArray signature("QTZ PANEL FILE VERSION 01.00", 29);
     const QByteArray stamps("3:07:45 PM\0"
@@ -195,16 +197,7 @@ TEST(PanelRestoreHeader, RefusesBadFilesBeforeSendingAnything) {
         {"signature differs",
          QByteArray("QTZ PANEL FILE VERSIoN 01.00", 29) + stamps + QByteArray("\xed\x03\0\0\0", 5),
          RestoreOutcome::InvalidFile},
-        {"ends in the stamps", signature + QByteArray("3:07:45", 7), RestoreOutcome::InvalidFile},
-        {"time stamp of 22 characters",
-         signature + QByteArray(22, '1') + QByteArray(1, '\0') +
-             QByteArray("6/9/08\0\xed\x03\0\0\0", 12),
-         RestoreOutcome::InvalidFile},
         {"family code 1000", signature + stamps + QByteArray("\xe8\x03\0\0\0", 5),
-         RestoreOutcome::InvalidFile},
-        {"family code 2000", signature + stamps + QByteArray("\xd0\x07\0\0\0", 5),
-         RestoreOutcome::InvalidFile},
-        {"ends in the family block", signature + stamps + QByteArray("\xed\x03", 2),
          RestoreOutcome::InvalidFile},
     };
     for (const HeaderRow& row : rows) {
