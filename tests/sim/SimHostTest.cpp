@@ -1,4 +1,5 @@
-#include <QProcess>
+#include "tests/support/Processes.h"
+
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -13,24 +14,11 @@
 namespace {
 
 const QByteArray TypeCodeRequest("AAAAA12345\x7F\x00\x2A\x12\x02", 15);
-const char* const TypeCodeReply = "41 41 41 41 41 31 32 33 34 35 00 01 8e 12 02 02 00 40 01 41 00";
 
-// vtl-sim as a separate process, stopped with SIGTERM.
-struct SimProcess {
-    explicit SimProcess(const QStringList& arguments) {
-        process.start(QStringLiteral(VTL_SIM_EXE), arguments);
-        if (process.waitForStarted(5000) && process.waitForReadyRead(5000))
-            port = QString::fromLatin1(process.readLine().trimmed());
-    }
-    int stop() {
-        process.terminate();
-        process.waitForFinished(5000);
-        errors = process.readAllStandardError();
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    }
-    QProcess process;
-    QString port;
-    QByteArray errors;
+// vtl-sim on the command line.
+struct SimProcess : vtl::test::SimProcess {
+    explicit SimProcess(const QStringList& arguments)
+        : vtl::test::SimProcess(QStringLiteral(VTL_SIM_EXE), arguments) {}
 };
 
 int openPty(const QString& path, speed_t speed) {
@@ -55,30 +43,20 @@ QByteArray readPty(int fd, int atLeast, int timeoutMs = 1000) {
     return got;
 }
 
-TEST(SimHost, PtyExchangeThenCleanExit) {
-    SimProcess sim({"--model", "main", "--baud", "9600", "--pty"});
-    ASSERT_TRUE(sim.port.startsWith("port: /dev/pts/")) << qPrintable(sim.port);
-    const int fd = openPty(sim.port.mid(6), B9600);
-    (void)!::write(fd, TypeCodeRequest.constData(), size_t(TypeCodeRequest.size()));
-    EXPECT_EQ(readPty(fd, 21).toHex(' '), TypeCodeReply);
-    ::close(fd);
-    EXPECT_EQ(sim.stop(), 0) << sim.errors.constData();
-}
-
 TEST(SimHost, ViolationsEndWithExitStatusOne) {
     SimProcess sim({"--model", "main", "--pty"});
-    const int fd = openPty(sim.port.mid(6), B19200);
+    const int fd = openPty(sim.port, B19200);
     (void)!::write(fd, "AAAAA1x", 7);
     EXPECT_TRUE(readPty(fd, 1, 300).isEmpty());
     ::close(fd);
     EXPECT_EQ(sim.stop(), 1);
-    EXPECT_TRUE(sim.errors.contains("broken preamble: 0x78 at position 6"))
-        << sim.errors.constData();
+    EXPECT_TRUE(sim.errors.contains(QLatin1String("broken preamble: 0x78 at position 6")))
+        << qPrintable(sim.errors);
 }
 
 TEST(SimHost, SubLanIsHeardOnlyAtItsRate) {
     SimProcess sim({"--model", "sub5000", "--address", "7", "--baud", "38400", "--pty"});
-    const int fd = openPty(sim.port.mid(6), B38400);
+    const int fd = openPty(sim.port, B38400);
     EXPECT_TRUE(readPty(fd, 30).contains(QByteArray("EEE\x0E\x0F", 5)));
     termios tio{};
     ::tcgetattr(fd, &tio);
@@ -90,12 +68,12 @@ TEST(SimHost, SubLanIsHeardOnlyAtItsRate) {
     EXPECT_GE(noise.size(), 30);
     EXPECT_EQ(noise.count('\0'), noise.size());
     ::close(fd);
-    EXPECT_EQ(sim.stop(), 0) << sim.errors.constData();
+    EXPECT_EQ(sim.stop(), 0) << qPrintable(sim.errors);
 }
 
 TEST(SimHost, TcpExchange) {
     SimProcess sim({"--model", "lan490", "--tcp", "0"});
-    const QUrl url(sim.port.mid(6));
+    const QUrl url(sim.port);
     ASSERT_EQ(url.scheme(), "tcp") << qPrintable(sim.port);
     QTcpSocket socket;
     socket.connectToHost(url.host(), quint16(url.port()));
@@ -106,7 +84,7 @@ TEST(SimHost, TcpExchange) {
         reply += socket.readAll();
     EXPECT_EQ(reply.toHex(' '), "41 41 41 41 41 31 32 33 34 35 00 01 8e 12 02 02 00 ea 01 eb 00");
     socket.close();
-    EXPECT_EQ(sim.stop(), 0) << sim.errors.constData();
+    EXPECT_EQ(sim.stop(), 0) << qPrintable(sim.errors);
 }
 
 TEST(SimHost, ClearedStartAndMemoryDumpOnExit) {
@@ -115,8 +93,8 @@ TEST(SimHost, ClearedStartAndMemoryDumpOnExit) {
     const QString cleared = dir.filePath(QStringLiteral("cleared.dump"));
     SimProcess a({"--model", "sub3000", "--tcp", "0", "--sub-panel-type", "200", "--dump", fresh});
     SimProcess b({"--model", "sub3000", "--tcp", "0", "--cleared", "--dump", cleared});
-    ASSERT_EQ(a.stop(), 0) << a.errors.constData();
-    ASSERT_EQ(b.stop(), 0) << b.errors.constData();
+    ASSERT_EQ(a.stop(), 0) << qPrintable(a.errors);
+    ASSERT_EQ(b.stop(), 0) << qPrintable(b.errors);
     QFile fa(fresh), fb(cleared);
     ASSERT_TRUE(fa.open(QIODevice::ReadOnly) && fb.open(QIODevice::ReadOnly));
     const QList<QByteArray> before = fa.readAll().split('\n');
