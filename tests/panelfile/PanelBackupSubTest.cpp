@@ -206,17 +206,22 @@ TEST_F(SubPanelBackup, KestromPanelsKeepExtendedPidEntries) {
     rig->controller.poke({4, 2, 0}, pid);
     const QByteArray tables = sim::SimMemory::patternBlock({8, 0, 0}, 400);
     rig->controller.poke({8, 0, 0}, tables);
+    const QByteArray units = sim::SimMemory::patternBlock({24, 249, 120}, 90);
+    rig->controller.poke({24, 249, 120}, units);
+    ASSERT_EQ(peek(24, 249, 120), units);
     ASSERT_EQ(backup(), BackupOutcome::Finished);
 
     EXPECT_EQ(recordData(154, 0), bytesOf({1}));
     EXPECT_EQ(recordData(4, 2), pid.left(30) + pid.mid(34, 30));
     // The other blocks are short for extended entries: 44 bytes read, 60 stored.
     EXPECT_EQ(recordData(4, 0), peek(4, 0).left(30) + peek(4, 0).mid(34, 10) + zeros(20));
+    // Longer replies are cut to the record.
     EXPECT_EQ(recordData(8, 0), tables.left(360));
+    EXPECT_EQ(recordData(24, 249), bytesOf({87, 0}) + units.left(87));
 }
 
 TEST_F(SubPanelBackup, TypeOutsideTheRangeIsStoredAs253) {
-    for (const int type : {100, 200, 254}) {
+    for (const int type : {100, 127, 128, 200, 253, 254}) {
         SCOPED_TRACE(type);
         start(Model::Sub3000, type);
         std::uint32_t table5Point = 0;
