@@ -38,6 +38,11 @@ struct ExpandRow {
     QByteArray after;
 };
 
+ExpandRow row(const char* name, RecordKey key, const QByteArray& data, const QByteArray& before,
+              RecordKey writtenKey, const QByteArray& after) {
+    return {name, key, data, before, writtenKey, after};
+}
+
 void PrintTo(const ExpandRow& row, std::ostream* os) {
     *os << row.name;
 }
@@ -58,64 +63,27 @@ INSTANTIATE_TEST_SUITE_P(
     SubPanel, ShortenedWrite,
     ::testing::Values(
         // Two entries of 22 bytes, 18 of each sent.
-        ExpandRow{"Pid",
-                  {4, 1, 0},
-                  ramp(36),
-                  QByteArray(44, '\x11'),
-                  {4, 1, 0},
-                  ramp(18) + fromHex("11111111") + ramp(18, 0x92) + fromHex("11111111")},
-        ExpandRow{"PidExtended",
-                  {4, 0, 0},
-                  ramp(60),
-                  QByteArray(68, '\0'),
-                  {4, 0, 0},
-                  ramp(30) + QByteArray(4, '\0') + ramp(30, 0x9e) + QByteArray(4, '\0')},
-        ExpandRow{"PidIntoAMissingBlock",
-                  {4, 7, 0},
-                  ramp(36),
-                  {},
-                  {4, 7, 0},
-                  ramp(18) + QByteArray(4, '\0') + ramp(18, 0x92) + QByteArray(4, '\0')},
-        ExpandRow{"Programs",
-                  {7, 0, 0},
-                  fromHex("0102"),
-                  QByteArray(20, '\x33'),
-                  {7, 0, 0},
-                  fromHex("0102") + QByteArray(18, '\x33')},
-        ExpandRow{"RuntimeLogs",
-                  {9, 1, 0},
-                  ramp(40),
-                  QByteArray(60, '\x55'),
-                  {9, 1, 0},
-                  ramp(10) + QByteArray(5, '\x55') + ramp(10, 0x8a) + QByteArray(5, '\x55') +
-                      ramp(10, 0x94) + QByteArray(5, '\x55') + ramp(10, 0x9e) +
-                      QByteArray(5, '\x55')},
-        ExpandRow{"SystemGroupHeads",
-                  {19, 2, 0},
-                  fromHex("a1a2b1b2"),
-                  QByteArray(24, '\x66'),
-                  {19, 2, 0},
-                  fromHex("a1a2666666666666b1b2666666666666") + QByteArray(8, '\x66')},
-        ExpandRow{"NoProgramCode", {16, 3, 0}, fromHex("000000000300ff"), ramp(9), {16, 3, 0}, {}},
-        ExpandRow{"DescriptorsHead",
-                  {24, 82, 121},
-                  fromHex("9c06") + ramp(1000, 1),
-                  QByteArray(1692, '\x77'),
-                  {24, 82, 121},
-                  ramp(1000, 1) + QByteArray(692, '\x77')},
-        ExpandRow{"DescriptorsTail",
-                  {24, 60, 125},
-                  ramp(692, 2),
-                  QByteArray(1692, '\x77'),
-                  {24, 82, 121},
-                  QByteArray(1000, '\x77') + ramp(692, 2)},
-        ExpandRow{"CustomUnits",
-                  {24, 249, 120},
-                  fromHex("5700") + ramp(87),
-                  QByteArray(87, '\0'),
-                  {24, 249, 120},
-                  ramp(87)},
-        ExpandRow{"SubPanelTypeInThePointByte", {50, 170, 5}, {}, {}, {50, 0, 5}, fromHex("aa")}),
+        row("Pid", {4, 1, 0}, ramp(36), QByteArray(44, '\x11'), {4, 1, 0},
+            ramp(18) + fromHex("11111111") + ramp(18, 0x92) + fromHex("11111111")),
+        row("PidExtended", {4, 0, 0}, ramp(60), QByteArray(68, '\0'), {4, 0, 0},
+            ramp(30) + QByteArray(4, '\0') + ramp(30, 0x9e) + QByteArray(4, '\0')),
+        row("PidIntoAMissingBlock", {4, 7, 0}, ramp(36), {}, {4, 7, 0},
+            ramp(18) + QByteArray(4, '\0') + ramp(18, 0x92) + QByteArray(4, '\0')),
+        row("Programs", {7, 0, 0}, fromHex("0102"), QByteArray(20, '\x33'), {7, 0, 0},
+            fromHex("0102") + QByteArray(18, '\x33')),
+        row("RuntimeLogs", {9, 1, 0}, ramp(40), QByteArray(60, '\x55'), {9, 1, 0},
+            ramp(10) + QByteArray(5, '\x55') + ramp(10, 0x8a) + QByteArray(5, '\x55') +
+                ramp(10, 0x94) + QByteArray(5, '\x55') + ramp(10, 0x9e) + QByteArray(5, '\x55')),
+        row("SystemGroupHeads", {19, 2, 0}, fromHex("a1a2b1b2"), QByteArray(24, '\x66'), {19, 2, 0},
+            fromHex("a1a2666666666666b1b2666666666666") + QByteArray(8, '\x66')),
+        row("NoProgramCode", {16, 3, 0}, fromHex("000000000300ff"), ramp(9), {16, 3, 0}, {}),
+        row("DescriptorsHead", {24, 82, 121}, fromHex("9c06") + ramp(1000, 1),
+            QByteArray(1692, '\x77'), {24, 82, 121}, ramp(1000, 1) + QByteArray(692, '\x77')),
+        row("DescriptorsTail", {24, 60, 125}, ramp(692, 2), QByteArray(1692, '\x77'), {24, 82, 121},
+            QByteArray(1000, '\x77') + ramp(692, 2)),
+        row("CustomUnits", {24, 249, 120}, fromHex("5700") + ramp(87), QByteArray(87, '\0'),
+            {24, 249, 120}, ramp(87)),
+        row("SubPanelTypeInThePointByte", {50, 170, 5}, {}, {}, {50, 0, 5}, fromHex("aa"))),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(ShortenedWrite, TrendLogPairFillsTwoBlocks) {
@@ -134,15 +102,11 @@ TEST(ShortenedWrite, TrendLogPairFillsTwoBlocks) {
 
 TEST(ShortenedWrite, OtherWritesAreStoredAsSent) {
     const FakeMemory memory;
-    for (const auto& [key, data] : QList<std::pair<RecordKey, QByteArray>>{{{4, 0, 0}, ramp(44)},
-                                                                           {{7, 0, 0}, ramp(20)},
-                                                                           {{9, 0, 0}, ramp(60)},
-                                                                           {{10, 0, 0}, ramp(46)},
-                                                                           {{16, 0, 0}, ramp(7)},
-                                                                           {{19, 0, 0}, ramp(3)},
-                                                                           {{8, 0, 0}, ramp(360)},
-                                                                           {{3, 0, 0}, ramp(100)},
-                                                                           {{50, 0, 7}, ramp(16)}})
+    const QList<std::pair<RecordKey, QByteArray>> fullSize = {
+        {{4, 0, 0}, ramp(44)},  {{7, 0, 0}, ramp(20)},  {{9, 0, 0}, ramp(60)},
+        {{10, 0, 0}, ramp(46)}, {{16, 0, 0}, ramp(7)},  {{19, 0, 0}, ramp(3)},
+        {{8, 0, 0}, ramp(360)}, {{3, 0, 0}, ramp(100)}, {{50, 0, 7}, ramp(16)}};
+    for (const auto& [key, data] : fullSize)
         EXPECT_TRUE(expandWrite(key, data, memory).isEmpty())
             << int(key.command) << "/" << int(key.point) << "/" << int(key.table);
 }
