@@ -19,10 +19,6 @@ QByteArray withCheck(QByteArray data) {
     return data + bytesOf({running});
 }
 
-std::uint8_t sum8(const QByteArray& bytes) {
-    return std::uint8_t(sum16(bytes));
-}
-
 struct TypeCodeRow {
     Model model;
     const char* reply;
@@ -77,48 +73,6 @@ TEST(SimulatedController, EmptyLanReplyExpects06) {
     EXPECT_TRUE(line.sim.violations().isEmpty());
 }
 
-TEST(SimulatedController, MainPanelWriteIsAcknowledgedAndReadBack) {
-    SimLine line(modelAt(Model::Main));
-    QByteArray settings = line.sim.peek({38, 49, 0});
-    ASSERT_EQ(settings.size(), 18);
-    settings[0] = 5;
-    settings.replace(10, 8, QByteArray("SECRET\0\0", 8));
-    line.send(lanRequest(127, 138, 49, 0));
-    EXPECT_EQ(hex(line.read()), "06"); // header answered before the length goes out
-    line.send(le16(18) + withCheck(settings));
-    EXPECT_EQ(hex(line.read()), "01");
-    line.send(lanRequest(127, 38, 49, 0));
-    const QByteArray reply = line.read();
-    EXPECT_EQ(hex(reply.mid(17, 18)), hex(settings));
-    EXPECT_TRUE(line.sim.violations().isEmpty());
-}
-
-TEST(SimulatedController, LongMainPanelWriteIsCheckedPerBlock) {
-    SimLine line(modelAt(Model::Main));
-    const QByteArray data = SimMemory::patternBlock({49, 3, 0}, 300);
-    line.send(lanRequest(127, 149, 3, 0));
-    EXPECT_EQ(hex(line.read()), "06");
-    line.send(le16(300) + withCheck(data.left(128)));
-    EXPECT_EQ(hex(line.read()), "06");
-    line.send(data.mid(128, 128) + bytesOf({sum8(data.left(256))}));
-    EXPECT_EQ(hex(line.read()), "06");
-    line.send(data.mid(256) + bytesOf({sum8(data)}));
-    EXPECT_EQ(hex(line.read()), "01");
-    EXPECT_EQ(line.sim.peek({49, 3, 0}), data);
-    EXPECT_TRUE(line.sim.violations().isEmpty());
-}
-
-TEST(SimulatedController, LanControllerWriteUsesPlainDataAndSum) {
-    SimLine line(modelAt(Model::Lan602));
-    const QByteArray bacnet = SimMemory::patternBlock({50, 0, 22}, 200);
-    line.send(lanRequest(127, 150, 0, 22) + le16(200) + bacnet + le16(sum16(bacnet)));
-    EXPECT_EQ(hex(line.read()), "01");
-    line.send(lanRequest(127, 50, 0, 22));
-    EXPECT_EQ(hex(line.read()), hex(QByteArray("AAAAA12345") + bytesOf({0, 1, 150, 0, 22}) +
-                                    le16(200) + bacnet + le16(sum16(bacnet))));
-    EXPECT_TRUE(line.sim.violations().isEmpty());
-}
-
 struct BadFrameRow {
     const char* name;
     Model model;
@@ -126,6 +80,8 @@ struct BadFrameRow {
     const char* violation;
 };
 
+// The controller's good answers are proven by the backups and restores against it, whose framing
+// the frame exchange tests check byte for byte; here, what it makes of bad frames.
 TEST(SimulatedController, BadFramesAreRecordedAndNotAnswered) {
     const QByteArray four = bytesOf({1, 2, 3, 4});
     const BadFrameRow rows[] = {
@@ -162,22 +118,6 @@ TEST(SimulatedController, SilentAtAnotherRate) {
     line.pipe.open(19200);
     line.send(lanRequest(127, 42, 18, 2));
     EXPECT_EQ(line.read().size(), 21);
-}
-
-TEST(SimulatedController, SettingsWriteMovesAddressAndRateAfterTheAck) {
-    SimLine line(modelAt(Model::Main, 19200));
-    QByteArray settings = line.sim.peek({38, 49, 0});
-    settings[2] = 3; // Computer A at 38400
-    settings[7] = 9;
-    line.send(lanRequest(127, 138, 49, 0));
-    line.read();
-    line.send(le16(18) + withCheck(settings));
-    EXPECT_EQ(hex(line.read()), "01");
-    EXPECT_EQ(line.sim.address(), 9);
-    EXPECT_EQ(line.sim.lineRate(), 38400);
-    line.pipe.open(38400);
-    line.send(lanRequest(9, 42, 18, 2));
-    EXPECT_EQ(line.read().mid(11, 1), bytesOf({9}));
 }
 
 TEST(SimulatedController, ClearEmptiesMemoryButKeepsSettings) {

@@ -92,20 +92,6 @@ TEST(SubLan, PollServeReleaseCycle) {
     EXPECT_TRUE(line.sim.violations().isEmpty()) << qPrintable(line.sim.violations().join('\n'));
 }
 
-TEST(SubLan, StatusByteClassifiesEachFamily) {
-    const std::pair<Model, int> rows[] = {{Model::Sub3000, 0x00},
-                                          {Model::Sub4000, 0x40},
-                                          {Model::Sub5000, 0x80},
-                                          {Model::Sub6000, 0xC1},
-                                          {Model::Sub7000, 0x02}};
-    for (const auto& [model, status] : rows) {
-        SimLine line(sub(model));
-        ASSERT_TRUE(takeBus(line));
-        line.send(subRequest(5, 38, 0, 0));
-        EXPECT_EQ(std::uint8_t(line.read().at(9)), status) << qPrintable(modelName(model));
-    }
-}
-
 TEST(SubLan, BreachesOfTheBusAreRecorded) {
     SimLine line(sub());
     line.send(subRequest(5, 38, 0, 0)); // not polled
@@ -121,15 +107,6 @@ TEST(SubLan, BreachesOfTheBusAreRecorded) {
     EXPECT_TRUE(v[2].contains("stray byte 0x55"));
     EXPECT_TRUE(v[3].contains("header check 0x00, expected 0x2b"));
     EXPECT_TRUE(line.sim.framesNoted("reply").isEmpty());
-}
-
-TEST(SubLan, SubPanelTypeOption) {
-    ControllerOptions options = sub(Model::Sub3000);
-    options.subPanelType = 100;
-    SimLine line(options);
-    ASSERT_TRUE(takeBus(line));
-    line.send(subRequest(5, 50, 0, 5));
-    EXPECT_EQ(hex(line.read()), "45 45 45 0e 0f 00 05 96 64 05 04 00 00");
 }
 
 TEST(SubLan, SilentPcLosesTheBus) {
