@@ -96,7 +96,8 @@ TEST_F(MainPanelOps, CardCheck) {
         int in, out;
         bool accepted;
     };
-    for (const Row row : {Row{5, 4, false}, Row{4, 4, true}, Row{8, 0, true}, Row{0, 9, false}}) {
+    for (const Row row : {Row{5, 4, false}, Row{4, 4, true}, Row{8, 0, true}, Row{0, 9, false},
+                          Row{0, -1, false}}) {
         SCOPED_TRACE(std::to_string(row.in) + "+" + std::to_string(row.out));
         panel.calls.clear();
         ui.messages.clear();

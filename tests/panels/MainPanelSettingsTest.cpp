@@ -121,15 +121,6 @@ TEST(AddressClamp, NumbersLimitedAndOtherTextIsZero) {
         EXPECT_EQ(clampPanelAddress(QString::fromLatin1(text)), expected) << text;
 }
 
-TEST(CardCheck, AtMostEightAndBothChosen) {
-    EXPECT_TRUE(cardsFit(4, 4));
-    EXPECT_TRUE(cardsFit(8, 0));
-    EXPECT_TRUE(cardsFit(0, 0));
-    EXPECT_FALSE(cardsFit(5, 4));
-    EXPECT_FALSE(cardsFit(-1, 0));
-    EXPECT_FALSE(cardsFit(0, -1));
-}
-
 TEST(MainPanelMemory, EditorsWriteTextAndZeroLeavingLaterBytes) {
     MainPanelMemory memory;
     EXPECT_EQ(memory.passwordText(), "");
