@@ -141,16 +141,6 @@ struct PtyFixture : ::testing::Test {
     }
 };
 
-TEST_F(PtyFixture, OpensWithTheRateAndTheMarkerRule) {
-    ASSERT_TRUE(link.OpenPort());
-    EXPECT_EQ(pty.slaveBaudRate(), 19200);
-    state.MarkerSeen = 1;
-    state.MarkerValue = 80;
-    ASSERT_TRUE(link.OpenPort());
-    EXPECT_EQ(pty.slaveBaudRate(), 9600);
-    EXPECT_TRUE(ui.messages.isEmpty());
-}
-
 TEST_F(PtyFixture, SilentReadReturnsZeroAfterAbout110Ms) {
     ASSERT_TRUE(link.OpenPort());
     const auto start = std::chrono::steady_clock::now();

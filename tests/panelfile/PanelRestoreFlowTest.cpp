@@ -106,40 +106,51 @@ struct FailedWrite {
     }
 };
 
-TEST(PanelRestoreFailedWrite, RetrySendsTheSameRecordAgain) {
-    FailedWrite t;
-    EXPECT_EQ(t.run(MessageAnswer::Retry), RestoreOutcome::Finished);
+// Retry sends the same record again, Ignore goes on with the next, Abort stops and empties the
+// status line.
+TEST(PanelRestoreFailedWrite, RetryIgnoreOrAbort) {
+    struct Row {
+        MessageAnswer answer;
+        RestoreOutcome outcome;
+        QStringList writes;
+        QStringList statuses;
+        QStringList lastMessages;
+    };
+    const QString aborted = QStringLiteral("[VTL] Panel File Send Aborted.");
+    for (const Row& row : {Row{MessageAnswer::Retry,
+                               RestoreOutcome::Finished,
+                               {"101/0/0:20", "101/0/0:20", "102/0/0:21", "103/0/0:22"},
+                               {"Sending Outputs Block 1", "Sending Outputs Block 1",
+                                "Sending Inputs Block 1", "Sending Variables Block 1", Finished},
+                               {Problem}},
+                           Row{MessageAnswer::Ignore,
+                               RestoreOutcome::Finished,
+                               {"101/0/0:20", "102/0/0:21", "103/0/0:22"},
+                               {"Sending Outputs Block 1", "Sending Inputs Block 1",
+                                "Sending Variables Block 1", Finished},
+                               {Problem}},
+                           Row{MessageAnswer::Abort,
+                               RestoreOutcome::Aborted,
+                               {"101/0/0:20"},
+                               {"Sending Outputs Block 1", QString()},
+                               {Problem, aborted}}}) {
+        SCOPED_TRACE(int(row.answer));
+        FailedWrite t;
+        EXPECT_EQ(t.run(row.answer), row.outcome);
 
-    const auto& problem = t.rig.ui.messages[1];
-    EXPECT_EQ(problem.brief(), Problem);
-    EXPECT_EQ(problem.buttons, MessageButtons::AbortRetryIgnore);
-    EXPECT_EQ(problem.icon, MessageIcon::Exclamation);
-    EXPECT_EQ(t.rig.requests(),
-              (QStringList{"101/0/0:20", "101/0/0:20", "102/0/0:21", "103/0/0:22"}));
-    EXPECT_EQ(t.rig.ui.statuses,
-              (QStringList{"Sending Outputs Block 1", "Sending Outputs Block 1",
-                           "Sending Inputs Block 1", "Sending Variables Block 1", Finished}));
-    EXPECT_EQ(t.rig.controller.peek({1, 0, 0}), content(20));
-}
-
-TEST(PanelRestoreFailedWrite, IgnoreGoesOnWithTheNextRecord) {
-    FailedWrite t;
-    EXPECT_EQ(t.run(MessageAnswer::Ignore), RestoreOutcome::Finished);
-
-    EXPECT_EQ(t.rig.messages().size(), 2);
-    EXPECT_EQ(t.rig.requests(), (QStringList{"101/0/0:20", "102/0/0:21", "103/0/0:22"}));
-    EXPECT_EQ(t.rig.ui.statuses.last(), Finished);
-}
-
-TEST(PanelRestoreFailedWrite, AbortStopsAndEmptiesTheStatusLine) {
-    FailedWrite t;
-    EXPECT_EQ(t.run(MessageAnswer::Abort), RestoreOutcome::Aborted);
-
-    EXPECT_EQ(t.rig.messages().mid(1),
-              (QStringList{Problem, QStringLiteral("[VTL] Panel File Send Aborted.")}));
-    EXPECT_EQ(t.rig.ui.messages.last().buttons, MessageButtons::Ok);
-    EXPECT_EQ(t.rig.requests(), QStringList{"101/0/0:20"});
-    EXPECT_EQ(t.rig.ui.statuses, (QStringList{"Sending Outputs Block 1", QString()}));
+        const auto& problem = t.rig.ui.messages[1];
+        EXPECT_EQ(problem.buttons, MessageButtons::AbortRetryIgnore);
+        EXPECT_EQ(problem.icon, MessageIcon::Exclamation);
+        EXPECT_EQ(t.rig.messages().mid(1), row.lastMessages);
+        EXPECT_EQ(t.rig.ui.messages.last().buttons, row.lastMessages.size() > 1
+                                                        ? MessageButtons::Ok
+                                                        : MessageButtons::AbortRetryIgnore);
+        EXPECT_EQ(t.rig.requests(), row.writes);
+        EXPECT_EQ(t.rig.ui.statuses, row.statuses);
+        if (row.answer == MessageAnswer::Retry) {
+            EXPECT_EQ(t.rig.controller.peek({1, 0, 0}), content(20));
+        }
+    }
 }
 
 TEST(PanelRestoreEnds, FileEndingAfterTheFamilyBlockSendsNothing) {
