@@ -127,22 +127,17 @@ TEST_F(PipeFixture, PurgeDiscardsStaleInput) {
     EXPECT_TRUE(link.ReadTimedOut);
 }
 
-// The same link on a real pseudo-terminal.
-struct PtyFixture : ::testing::Test {
+// The same link on a real pseudo-terminal, in real time.
+TEST(SerialLinkOnAPty, ReadTimeoutBytesBothWaysAndPurge) {
     ConnectionState state;
     test::ScriptedUserInterface ui;
     test::Pty pty;
+    ASSERT_TRUE(pty.ok());
+    state.PortName = pty.slavePath();
+    state.BaudRate = 19200;
     SerialLink link{state, RealClock::instance(), ui};
-
-    void SetUp() override {
-        ASSERT_TRUE(pty.ok());
-        state.PortName = pty.slavePath();
-        state.BaudRate = 19200;
-    }
-};
-
-TEST_F(PtyFixture, SilentReadReturnsZeroAfterAbout110Ms) {
     ASSERT_TRUE(link.OpenPort());
+
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(link.ReadByte(), 0);
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -151,10 +146,8 @@ TEST_F(PtyFixture, SilentReadReturnsZeroAfterAbout110Ms) {
     EXPECT_TRUE(link.ReadTimedOut);
     EXPECT_GE(ms, 105);
     EXPECT_LT(ms, 400);
-}
 
-TEST_F(PtyFixture, BytesCrossBothWaysAndPurgeKeepsWhatWasWritten) {
-    ASSERT_TRUE(link.OpenPort());
+    // A purge keeps what was written...
     for (std::uint8_t b : {0x41, 0x31, 0x00, 0xFF})
         link.WriteByte(b);
     link.PurgePort();
@@ -163,7 +156,7 @@ TEST_F(PtyFixture, BytesCrossBothWaysAndPurgeKeepsWhatWasWritten) {
     EXPECT_EQ(link.ReadByte(), 0x06);
     EXPECT_EQ(link.ReadByte(), 0x01);
     EXPECT_FALSE(link.ReadTimedOut);
-    // Stale input is gone after a purge.
+    // ... and drops stale input.
     pty.write({0x07});
     pty.readAvailable(20);
     link.PurgePort();
