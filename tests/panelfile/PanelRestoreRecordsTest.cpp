@@ -166,38 +166,31 @@ const QList<FileRecordSpec> InterProtocolFile = {
     {3, 2, 0, content(30)},       {3, 3, 0, content(30)},
 };
 
-TEST(PanelRestoreLanRecords, InterProtocolSetupOn602) {
-    RestoreRig rig(Model::Lan602);
-    const QString path = writePanelFile(rig.dir, 11005, 0, InterProtocolFile);
-
-    EXPECT_EQ(rig.restore(PanelFamily::Lan, path), RestoreOutcome::Finished);
-
-    EXPECT_EQ(rig.requests(), (QStringList{"150/0/162:64", "150/3/162:64", "150/1/162:64",
-                                           "103/2/0:30", "103/3/0:30"}));
-    EXPECT_EQ(
-        rig.ui.statuses,
-        (QStringList{"Sending InterProtocol Setup Block 1", "Sending InterProtocol Setup Block 4",
-                     "Sending InterProtocol Setup Block 2", "Sending Variables Block 3",
-                     "Sending Variables Block 4", Finished}));
-    EXPECT_EQ(rig.controller.peek({50, 3, 162}), content(64, 2));
-}
-
-TEST(PanelRestoreLanRecords, InterProtocolSetupLeftOutSilentlyElsewhere) {
-    {
-        RestoreRig rig(Model::Lan490);
+// Sent on a 602-699 only; left out silently elsewhere, and a 600-601 takes no Variables blocks
+// beyond the third.
+TEST(PanelRestoreLanRecords, InterProtocolSetupOn602Only) {
+    const QString variables3 = QStringLiteral("Sending Variables Block 3");
+    const QString variables4 = QStringLiteral("Sending Variables Block 4");
+    struct Row {
+        Model model;
+        QStringList writes, statuses;
+    };
+    for (const Row& row :
+         {Row{Model::Lan602,
+              {"150/0/162:64", "150/3/162:64", "150/1/162:64", "103/2/0:30", "103/3/0:30"},
+              {"Sending InterProtocol Setup Block 1", "Sending InterProtocol Setup Block 4",
+               "Sending InterProtocol Setup Block 2", variables3, variables4, Finished}},
+          Row{Model::Lan490, {"103/2/0:30", "103/3/0:30"}, {variables3, variables4, Finished}},
+          Row{Model::Lan600, {"103/2/0:30"}, {variables3, Finished}}}) {
+        SCOPED_TRACE(int(row.model));
+        RestoreRig rig(row.model);
         const QString path = writePanelFile(rig.dir, 11005, 0, InterProtocolFile);
         EXPECT_EQ(rig.restore(PanelFamily::Lan, path), RestoreOutcome::Finished);
-        EXPECT_EQ(rig.requests(), (QStringList{"103/2/0:30", "103/3/0:30"}));
-        EXPECT_EQ(rig.ui.statuses, (QStringList{"Sending Variables Block 3",
-                                                "Sending Variables Block 4", Finished}));
-    }
-    {
-        // 600-601: neither the setup nor the Variables blocks beyond the third
-        RestoreRig rig(Model::Lan600);
-        const QString path = writePanelFile(rig.dir, 11005, 0, InterProtocolFile);
-        EXPECT_EQ(rig.restore(PanelFamily::Lan, path), RestoreOutcome::Finished);
-        EXPECT_EQ(rig.requests(), QStringList{"103/2/0:30"});
-        EXPECT_EQ(rig.ui.statuses, (QStringList{"Sending Variables Block 3", Finished}));
+        EXPECT_EQ(rig.requests(), row.writes);
+        EXPECT_EQ(rig.ui.statuses, row.statuses);
+        if (row.model == Model::Lan602) {
+            EXPECT_EQ(rig.controller.peek({50, 3, 162}), content(64, 2));
+        }
     }
 }
 
