@@ -1,9 +1,9 @@
 #include "shell/ConnectionDialog.h"
-#include "link/LinePeer.h"
 #include "link/PipeTransport.h"
 #include "link/PortRegistry.h"
 #include "shell/HelpFile.h"
 #include "shell/QtUserInterface.h"
+#include "tests/link/ScriptedLinePeer.h"
 #include "tests/support/ScriptedUserInterface.h"
 
 #include <QAction>
@@ -31,22 +31,13 @@ const QString SubLanWarning =
                    "Failure To Do So May Result In Data Loss.\n\n\n"
                    "COM LED MUST Be In A Rapid Flash.");
 
-// A line nobody answers on; its ports refuse to open so a connect attempt ends quickly.
-struct DeadPeer final : LinePeer {
-    void lineOpened(std::int32_t) override {}
-    void receive(std::uint8_t, std::int64_t) override {}
-    void advance(std::int64_t) override {}
-    std::optional<std::uint8_t> transmit() override { return std::nullopt; }
-    std::int64_t nextEventUs() const override { return Idle; }
-};
-
 struct DialogFixture : ::testing::Test {
     QTemporaryDir dir;
     QSettings settings{dir.filePath(QStringLiteral("VTL.conf")), QSettings::IniFormat};
     ConnectionState state;
     std::unique_ptr<TransferBuffers> buffers = std::make_unique<TransferBuffers>();
     VirtualClock clock;
-    DeadPeer peer;
+    test::ScriptedLinePeer peer; // nobody answers; its ports refuse to open
     test::ScriptedUserInterface ui;
     Session session{state, *buffers, clock, ui};
     // Real serial devices of the machine come first in the list; ours follow them.
