@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QCommandLineParser>
 #include <QStringList>
 #include <QTextStream>
+
+#include <optional>
 
 namespace vtl::cli {
 
@@ -15,6 +18,12 @@ struct CommandContext {
     QTextStream& out;
     QTextStream& err;
 };
+
+// Parses the command's arguments; `positionals` is how many plain arguments it takes (their name
+// for the message). Returns the exit status when the command ends here (help shown, usage error),
+// nullopt to go on.
+std::optional<int> parseArguments(QCommandLineParser& parser, CommandContext& ctx,
+                                  int positionals = 0, const char* positionalName = "");
 
 int runPorts(CommandContext& ctx);
 int runIdentify(CommandContext& ctx);

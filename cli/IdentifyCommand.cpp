@@ -11,14 +11,7 @@ int runIdentify(CommandContext& ctx) {
         QStringLiteral("Connects to a controller and says what it is."));
     parser.addHelpOption();
     addConnectionOptions(parser);
-    if (!parser.parse(ctx.args)) {
-        ctx.err << "vtl-cli identify: " << parser.errorText() << Qt::endl;
-        return ExitUsage;
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
-        ctx.out << parser.helpText();
-        return ExitDone;
-    }
+    if (auto status = parseArguments(parser, ctx)) return *status;
     const auto choice = connectionChoice(parser, ctx.err);
     if (!choice) return ExitUsage;
 

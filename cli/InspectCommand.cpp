@@ -66,19 +66,7 @@ int runInspect(CommandContext& ctx) {
     parser.addHelpOption();
     parser.addOption({QStringLiteral("json"), QStringLiteral("Write JSON instead of text.")});
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The panel file."));
-    if (!parser.parse(ctx.args) || parser.positionalArguments().size() != 1) {
-        if (!parser.isSet(QStringLiteral("help"))) {
-            ctx.err << "vtl-cli inspect: "
-                    << (parser.errorText().isEmpty() ? QStringLiteral("needs one FILE")
-                                                     : parser.errorText())
-                    << Qt::endl;
-            return ExitUsage;
-        }
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
-        ctx.out << parser.helpText();
-        return ExitDone;
-    }
+    if (auto status = parseArguments(parser, ctx, 1, "FILE")) return *status;
 
     QFile file(parser.positionalArguments().first());
     if (!file.open(QIODevice::ReadOnly)) {

@@ -18,14 +18,7 @@ MessageAnswer yesIf(bool yes) {
 
 // Parses the command line; returns the exit status for a usage error or help, nullopt to go on.
 std::optional<int> parse(QCommandLineParser& parser, CommandContext& ctx, const char* fileOption) {
-    if (!parser.parse(ctx.args)) {
-        ctx.err << "vtl-cli " << ctx.args.first() << ": " << parser.errorText() << Qt::endl;
-        return ExitUsage;
-    }
-    if (parser.isSet(opt("help"))) {
-        ctx.out << parser.helpText();
-        return ExitDone;
-    }
+    if (auto status = parseArguments(parser, ctx)) return status;
     if (!parser.isSet(opt(fileOption))) {
         ctx.err << "vtl-cli " << ctx.args.first() << ": --" << fileOption << " FILE is required"
                 << Qt::endl;

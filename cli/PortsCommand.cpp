@@ -11,17 +11,7 @@ int runPorts(CommandContext& ctx) {
     parser.setApplicationDescription(
         QStringLiteral("Lists the ports the connection window offers."));
     parser.addHelpOption();
-    if (!parser.parse(ctx.args) || !parser.positionalArguments().isEmpty()) {
-        ctx.err << "vtl-cli ports: "
-                << (parser.errorText().isEmpty() ? QStringLiteral("takes no arguments")
-                                                 : parser.errorText())
-                << Qt::endl;
-        return ExitUsage;
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
-        ctx.out << parser.helpText();
-        return ExitDone;
-    }
+    if (auto status = parseArguments(parser, ctx)) return *status;
     for (const PortEntry& port : listPorts()) {
         ctx.out << port.name;
         QStringList about;
