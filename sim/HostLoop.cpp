@@ -47,12 +47,15 @@ int rateOf(speed_t speed) {
     }
 }
 
-// The rate the program set on its side of the pseudo-terminal.
+} // namespace
+
 int slaveRate(int masterFd) {
     termios settings{};
     if (::tcgetattr(masterFd, &settings) != 0) return 0;
     return rateOf(::cfgetospeed(&settings));
 }
+
+namespace {
 
 int waitMs(const SimulatedController& controller, std::int64_t now) {
     const std::int64_t next = controller.nextEventUs();

@@ -10,6 +10,10 @@ class SimulatedController;
 // Set by SIGINT/SIGTERM; the host loops return when they see it.
 extern volatile std::sig_atomic_t stopRequested;
 
+// The rate the program set on its side of a pseudo-terminal, read from the master side (0 when it
+// is none of the controllers' rates).
+int slaveRate(int masterFd);
+
 // Hosts the controller on a new raw pseudo-terminal; prints "port: /dev/pts/N" first.
 // Returns false when the pseudo-terminal cannot be made.
 bool hostOnPty(SimulatedController& controller);

@@ -1,5 +1,7 @@
 #include "tests/support/Pty.h"
 
+#include "sim/HostLoop.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -53,28 +55,7 @@ std::vector<std::uint8_t> Pty::readAvailable(int timeoutMs) {
 }
 
 int Pty::slaveBaudRate() const {
-    termios settings{};
-    if (::tcgetattr(master_, &settings) != 0) return -1;
-    switch (::cfgetospeed(&settings)) {
-    case B1200:
-        return 1200;
-    case B2400:
-        return 2400;
-    case B4800:
-        return 4800;
-    case B9600:
-        return 9600;
-    case B19200:
-        return 19200;
-    case B38400:
-        return 38400;
-    case B57600:
-        return 57600;
-    case B115200:
-        return 115200;
-    default:
-        return 0;
-    }
+    return sim::slaveRate(master_);
 }
 
 } // namespace vtl::test
