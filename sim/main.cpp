@@ -73,6 +73,9 @@ int main(int argc, char** argv) {
     bool ok = true;
     ControllerOptions options;
     options.model = *chosen;
+    // In real time the program on the other end may be slowed by a busy machine: a poll waits
+    // longer for its answer than on virtual time, so a late answer is not taken for a stray byte.
+    options.pollWindowUs = 150'000;
     options.address = parser.value(address).toInt(&ok);
     if (!ok || options.address < 0 || options.address > 255)
         return fail(QStringLiteral("bad --address"));
