@@ -61,7 +61,16 @@ int main(int argc, char** argv) {
         QStringLiteral("On exit, write every record of the memory to FILE, one a line: "
                        "\"command point table length hex\"."),
         QStringLiteral("FILE"));
-    parser.addOptions({model, address, baud, typeCode, subPanelType, pty, tcp, log, cleared, dump});
+    const QCommandLineOption secondStation(
+        {QStringLiteral("second-station")},
+        QStringLiteral("Sub LAN: another station at address N talks on the bus too."),
+        QStringLiteral("N"));
+    const QCommandLineOption marker(
+        {QStringLiteral("marker")},
+        QStringLiteral("Sub LAN: station 0 sends a marker frame carrying VALUE."),
+        QStringLiteral("VALUE"));
+    parser.addOptions({model, address, baud, typeCode, subPanelType, pty, tcp, log, cleared, dump,
+                       secondStation, marker});
     parser.process(app);
 
     const auto chosen = modelFromName(parser.value(model));
@@ -90,6 +99,16 @@ int main(int argc, char** argv) {
         options.subPanelType = parser.value(subPanelType).toInt(&ok);
         if (!ok || options.subPanelType < 0 || options.subPanelType > 255)
             return fail(QStringLiteral("bad --sub-panel-type"));
+    }
+    if (parser.isSet(secondStation)) {
+        options.secondStation = parser.value(secondStation).toInt(&ok);
+        if (!ok || options.secondStation < 1 || options.secondStation > 255)
+            return fail(QStringLiteral("bad --second-station"));
+    }
+    if (parser.isSet(marker)) {
+        const int value = parser.value(marker).toInt(&ok);
+        if (!ok || value < 0 || value > 255) return fail(QStringLiteral("bad --marker"));
+        options.markerValue = std::uint8_t(value);
     }
     int port = 0;
     if (parser.isSet(tcp)) {

@@ -67,6 +67,21 @@ INSTANTIATE_TEST_SUITE_P(
         return QStringLiteral("%1_%2").arg(param.param.model, param.param.baudOption).toStdString();
     });
 
+TEST(IdentifySubLan, TwoStationsOnTheBusAreRefused) {
+    SimProcess sim(QStringLiteral(VTL_SIM_EXE),
+                   {"--model", "sub3000", "--address", "3", "--second-station", "7", "--baud",
+                    "38400", "--pty"});
+    ASSERT_FALSE(sim.port.isEmpty());
+    const RunResult run = runProgram(QStringLiteral(VTL_CLI_EXE), {"identify", "--port", sim.port,
+                                                                   "--code", "QOV", "--sub-lan"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_TRUE(run.err.contains(
+        "[Error] Controller Does Not Appear To Be Disconnected From The Network!\n"))
+        << qPrintable(run.err);
+    EXPECT_EQ(sim.stop(), 0) << qPrintable(sim.errors);
+}
+
 TEST(IdentifyUsage, MissingOptionsAreAUsageError) {
     const RunResult run =
         runProgram(QStringLiteral(VTL_CLI_EXE), {"identify", "--port", "/dev/null"});
