@@ -1,5 +1,7 @@
 #pragma once
 
+#include "panelfile/PanelFileDialog.h"
+
 #include "link/Session.h"
 #include "panelfile/BlockCatalogue.h"
 #include "panelfile/FamilyCode.h"
@@ -11,15 +13,6 @@
 #include <functional>
 
 namespace vtl {
-
-// How the configuration windows ask for the file a backup writes.
-namespace PanelBackupSaveDialog {
-inline constexpr char Filter[] = "RZQ Panel Files (*.PNL)";
-inline constexpr char Pattern[] = "*.PNL";
-inline constexpr char DefaultSuffix[] = "PNL";
-inline constexpr int MaxPathLength = 256;
-inline constexpr bool ConfirmOverwrite = true;
-} // namespace PanelBackupSaveDialog
 
 enum class BackupOutcome {
     Finished,       // the file is complete and has replaced the target

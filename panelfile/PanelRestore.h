@@ -1,5 +1,7 @@
 #pragma once
 
+#include "panelfile/PanelFileDialog.h"
+
 #include "link/Session.h"
 #include "panelfile/FamilyCode.h"
 #include "panelfile/PanelFileHeader.h"
@@ -10,15 +12,6 @@
 #include <optional>
 
 namespace vtl {
-
-// How the configuration windows ask for the file a restore sends.
-namespace PanelRestoreOpenDialog {
-inline constexpr char Filter[] = "RZQ Panel Files (*.PNL)";
-inline constexpr char Pattern[] = "*.PNL";
-inline constexpr char DefaultSuffix[] = "PNL";
-inline constexpr int MaxPathLength = 256;
-inline constexpr bool FileMustExist = true;
-} // namespace PanelRestoreOpenDialog
 
 enum class RestoreOutcome {
     Finished,      // every record of the file was dealt with

@@ -34,13 +34,13 @@ void PanelFileActions::setChoosers(FileChooser save, FileChooser open) {
 }
 
 QString PanelFileActions::askSaveFile(QWidget* window) {
-    return runFileDialog(window, QFileDialog::AcceptSave, PanelBackupSaveDialog::Filter,
-                         PanelBackupSaveDialog::DefaultSuffix);
+    return runFileDialog(window, QFileDialog::AcceptSave, PanelFileDialog::Filter,
+                         PanelFileDialog::DefaultSuffix);
 }
 
 QString PanelFileActions::askOpenFile(QWidget* window) {
-    return runFileDialog(window, QFileDialog::AcceptOpen, PanelRestoreOpenDialog::Filter,
-                         PanelRestoreOpenDialog::DefaultSuffix);
+    return runFileDialog(window, QFileDialog::AcceptOpen, PanelFileDialog::Filter,
+                         PanelFileDialog::DefaultSuffix);
 }
 
 void PanelFileActions::backup() {
