@@ -12,9 +12,7 @@ constexpr std::size_t AddressOffset = 9;
 
 bool readLanControllerSettings(Session& session) {
     const auto& record = commands::Status;
-    session.buffers.TransferLength = 0;
-    if (!session.exchange.PanelTransaction(commands::DirectPanel, 0, record.command, record.point,
-                                           record.table) ||
+    if (!session.exchange.read(commands::DirectPanel, record) ||
         session.buffers.TransferLength <= AddressOffset) {
         session.ui.message(QStringLiteral("Communication Error"), QStringLiteral("Error"),
                            MessageButtons::Ok, MessageIcon::None);

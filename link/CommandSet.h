@@ -91,5 +91,6 @@ inline constexpr std::uint8_t PollAnswer = 0x01; // sent twice
 // Acknowledgements.
 inline constexpr std::uint8_t WriteAcknowledged = 0x01;
 inline constexpr std::uint8_t DataAcknowledged = 0x06;
+inline constexpr std::uint8_t Refused = 0x15;
 
 } // namespace vtl::commands

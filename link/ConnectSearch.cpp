@@ -54,10 +54,7 @@ bool connectLan(Session& s, bool autoDetect, const OpenControllerWindow& openWin
         state.BaudRate = rates[attempt];
         s.ui.setTitle(tryingTitle(state.BaudRate));
         state.LinkMode = LinkModeLan;
-        s.buffers.TransferLength = 0;
-        const auto& id = commands::TypeCodeRead;
-        found =
-            s.exchange.PanelTransaction(commands::DirectPanel, 0, id.command, id.point, id.table);
+        found = s.exchange.read(commands::DirectPanel, commands::TypeCodeRead);
         if (found) break;
         s.ui.setTitle(attempt < 2 ? Vtl : Vantrel);
         // "COM Port Error" has been shown already; other speeds would fail alike.
@@ -99,26 +96,18 @@ bool findSubLanRate(Session& s, bool autoDetect) {
 }
 
 bool identifySubPanel(Session& s) {
-    const auto& id = commands::Identification;
     for (;;) {
-        s.buffers.TransferLength = 0;
-        if (s.exchange.PanelTransaction(commands::SubLanBroadcast, 0, id.command, id.point,
-                                        id.table))
-            return true;
+        if (s.exchange.read(commands::SubLanBroadcast, commands::Identification)) return true;
         if (!askRetryPanelInformation(s)) return false;
     }
 }
 
 bool readSubPanelStatus(Session& s) {
-    const auto& status = commands::Status;
     for (;;) {
         for (int attempt = 0; attempt < 2; ++attempt) {
             s.state.StatusFlag6 = 0;
-            s.buffers.TransferLength = 0;
             s.state.ReleasePending = 1;
-            if (s.exchange.PanelTransaction(std::uint8_t(s.state.PanelAddress), 0, status.command,
-                                            status.point, status.table))
-                return true;
+            if (s.exchange.read(std::uint8_t(s.state.PanelAddress), commands::Status)) return true;
         }
         if (!askRetryPanelInformation(s)) return false;
     }

@@ -105,32 +105,34 @@ void FrameExchange::writePreamble() {
 bool FrameExchange::PanelTransaction(std::uint8_t panel, std::uint8_t network, std::uint8_t command,
                                      std::uint8_t point, std::uint8_t table) {
     ConnectionState& st = state();
+    failure_ = {};
+    readsAtStart_ = link_.readCount();
     WaitCursor cursor(link_.ui());
     const std::uint8_t extra = (st.LinkMode == LinkModeLan && ((panel | network) & 0x80))
                                    ? std::uint8_t(st.PanelAddress)
                                    : 0;
     // A caller asking for more than TransferBuffer holds would send memory that is not ours.
-    if (buffers_.TransferLength > TransferBuffers::Size) {
-        qCWarning(lcLink) << "refusing to send" << buffers_.TransferLength
-                          << "bytes from a buffer of" << TransferBuffers::Size;
-        return false;
-    }
+    if (buffers_.TransferLength > TransferBuffers::Size)
+        return fail(FailureReason::LengthOverLimit,
+                    QStringLiteral("refused to send %1 bytes from a buffer of %2")
+                        .arg(buffers_.TransferLength)
+                        .arg(TransferBuffers::Size));
 
     if (!link_.OpenPort()) {
         cursor.restore();
         link_.ui().message(QStringLiteral("COM Port Error"), QStringLiteral("Message"),
                            MessageButtons::Ok, MessageIcon::None, link_.lastOpenError());
         st.LinkMode = LinkModePortFailed;
-        return false;
+        return fail(FailureReason::PortNotOpen, link_.lastOpenError());
     }
-    if (st.LinkMode == LinkModePortFailed) return false;
+    if (st.LinkMode == LinkModePortFailed)
+        return fail(FailureReason::PortNotOpen, QStringLiteral("the port failed earlier"));
 
     if (subLan() && st.PollPending) {
         WaitForPoll();
         if (link_.ReadTimedOut) {
             link_.ReadTimedOut = false;
-            qCInfo(lcLink) << "no poll heard; request not sent";
-            return false;
+            return fail(FailureReason::NoPoll, QStringLiteral("request not sent"));
         }
     }
 
@@ -153,12 +155,51 @@ bool FrameExchange::PanelTransaction(std::uint8_t panel, std::uint8_t network, s
     return receiveReply(command, extra != 0);
 }
 
+bool FrameExchange::read(std::uint8_t panel, cmd::RecordAddress record) {
+    buffers_.TransferLength = 0;
+    return PanelTransaction(panel, cmd::LocalNetwork, record.command, record.point, record.table);
+}
+
+bool FrameExchange::write(std::uint8_t panel, cmd::RecordAddress record,
+                          std::span<const std::uint8_t> data) {
+    if (data.size() > TransferBuffers::Size) {
+        failure_ = {};
+        readsAtStart_ = link_.readCount();
+        return fail(FailureReason::LengthOverLimit,
+                    QStringLiteral("refused to send %1 bytes from a buffer of %2")
+                        .arg(data.size())
+                        .arg(TransferBuffers::Size));
+    }
+    if (data.data() != buffers_.TransferBuffer.data())
+        std::copy(data.begin(), data.end(), buffers_.TransferBuffer.begin());
+    buffers_.TransferLength = std::uint32_t(data.size());
+    const cmd::RecordAddress sent = cmd::isWrite(record.command) ? record : cmd::writeOf(record);
+    return PanelTransaction(panel, cmd::LocalNetwork, sent.command, sent.point, sent.table);
+}
+
+int FrameExchange::readsSinceStart() const {
+    return int(link_.readCount() - readsAtStart_);
+}
+
+bool FrameExchange::fail(FailureReason reason, QString detail) {
+    failure_.reason = reason;
+    failure_.baudRate = effectiveBaudRate(state());
+    failure_.reads = readsSinceStart();
+    failure_.detail = std::move(detail);
+    qCInfo(lcLink).noquote() << "exchange failed:" << failure_.describe();
+    return false;
+}
+
 // Reads up to two bytes for the controller's 0x06.
 bool FrameExchange::awaitDataAck() {
-    for (int i = 0; i < 2; ++i)
-        if (link_.ReadByte() == cmd::DataAcknowledged) return true;
-    qCInfo(lcLink) << "controller did not acknowledge the data block with 0x06";
-    return false;
+    bool refused = false;
+    for (int i = 0; i < 2; ++i) {
+        const std::uint8_t b = link_.ReadByte();
+        if (b == cmd::DataAcknowledged) return true;
+        refused = refused || (b == cmd::Refused && !link_.ReadTimedOut);
+    }
+    return fail(refused ? FailureReason::Refused : FailureReason::NotAcknowledged,
+                QStringLiteral("data block not acknowledged with 0x06"));
 }
 
 bool FrameExchange::sendDataSection(std::uint8_t command) {
@@ -212,12 +253,14 @@ bool FrameExchange::awaitWriteAck(std::uint8_t command) {
     ConnectionState& st = state();
     if (subLan() && command == cmd::ClearMemory.command) link_.clock().sleepMs(ClearAckDelayMs);
     bool acknowledged = false;
+    bool refused = false;
     for (int i = 0; i < WriteAckReads; ++i) {
         const std::uint8_t b = link_.ReadByte();
         if (b == cmd::WriteAcknowledged) {
             acknowledged = true;
             break;
         }
+        refused = refused || (b == cmd::Refused && !link_.ReadTimedOut);
         // The start of some other frame: no acknowledgement is coming.
         if (b == SubLanPreamble[0] || b == LanPreamble[0]) break;
     }
@@ -225,14 +268,16 @@ bool FrameExchange::awaitWriteAck(std::uint8_t command) {
         qCInfo(lcLink) << "memory clear not acknowledged; taken as done (status flag 7)";
         acknowledged = true;
     }
-    if (!acknowledged) return failSubLan("write not acknowledged");
+    if (!acknowledged)
+        return failSubLan(refused ? FailureReason::Refused : FailureReason::NotAcknowledged,
+                          QStringLiteral("write command %1").arg(command));
     if (subLan() && st.ReleasePending) ReleaseBus();
     return true;
 }
 
 // Every failure that leaves the Sub LAN controller waiting on us hands the bus back.
-bool FrameExchange::failSubLan(const char* why) {
-    qCInfo(lcLink) << why;
+bool FrameExchange::failSubLan(FailureReason reason, QString detail) {
+    fail(reason, std::move(detail));
     if (subLan()) ReleaseBus();
     return false;
 }
@@ -241,9 +286,12 @@ bool FrameExchange::findReplyHeader(std::uint8_t command, std::uint8_t header[5]
     PreambleSearch search =
         subLan() ? PreambleSearch::subLan(PreambleSearch::Variant::Reply) : PreambleSearch::lan();
     int budget = subLan() ? SubLanReplyBudget : LanReplyBudget;
+    bool heard = false;
     while (budget > 0) {
         --budget;
-        if (!search.feed(link_.ReadByte())) continue;
+        const std::uint8_t b = link_.ReadByte();
+        heard = heard || !link_.ReadTimedOut;
+        if (!search.feed(b)) continue;
         header[0] = link_.ReadByte();
         header[1] = link_.ReadByte();
         if (header[0] != cmd::OwnStation) {
@@ -260,7 +308,11 @@ bool FrameExchange::findReplyHeader(std::uint8_t command, std::uint8_t header[5]
         header[4] = link_.ReadByte();
         return true;
     }
-    return false;
+    if (heard)
+        return failSubLan(
+            FailureReason::PreambleNotFound,
+            QStringLiteral("no reply to command %1 among the bytes heard").arg(command));
+    return failSubLan(FailureReason::NoReply, {});
 }
 
 void FrameExchange::applyReplySideEffects(const std::uint8_t header[5]) {
@@ -288,13 +340,17 @@ void FrameExchange::applyReplySideEffects(const std::uint8_t header[5]) {
 bool FrameExchange::receiveReply(std::uint8_t command, bool extraByte) {
     ConnectionState& st = state();
     std::uint8_t header[5] = {};
-    if (!findReplyHeader(command, header)) return failSubLan("no reply within the search budget");
+    if (!findReplyHeader(command, header)) return false;
     applyReplySideEffects(header);
     if (extraByte) link_.ReadByte();
     if (subLan()) {
         const std::uint8_t check = link_.ReadByte();
         const std::uint8_t expected = std::uint8_t(header[1] + header[2] + header[3] + header[4]);
-        if (check != expected) return failSubLan("reply header check byte mismatch");
+        if (check != expected)
+            return failSubLan(FailureReason::HeaderCheck,
+                              QStringLiteral("check byte 0x%1, expected 0x%2")
+                                  .arg(check, 2, 16, QLatin1Char('0'))
+                                  .arg(expected, 2, 16, QLatin1Char('0')));
     }
 
     const std::uint8_t low = link_.ReadByte();
@@ -314,10 +370,10 @@ bool FrameExchange::receiveReply(std::uint8_t command, bool extraByte) {
         link_.ClosePort();
         return true;
     }
-    if (length > TransferBuffers::MaxReply) {
-        qCInfo(lcLink) << "reply length" << length << "exceeds" << TransferBuffers::MaxReply;
-        return failSubLan("reply too long");
-    }
+    if (length > TransferBuffers::MaxReply)
+        return failSubLan(
+            FailureReason::LengthOverLimit,
+            QStringLiteral("reply length %1 over %2").arg(length).arg(TransferBuffers::MaxReply));
     if (!receiveData(length)) return false;
     if (subLan() && st.ReleasePending) ReleaseBus();
     return true;
@@ -334,27 +390,28 @@ bool FrameExchange::receiveData(std::uint32_t length) {
     int timeouts = 0;
     for (std::uint32_t i = 0; i < length; ++i) {
         const std::uint8_t b = link_.ReadByte();
-        if (link_.ReadTimedOut && ++timeouts > MaxDataTimeouts) {
-            qCInfo(lcLink) << "reply data stopped after" << i << "of" << length << "bytes";
-            return false;
-        }
+        if (link_.ReadTimedOut && ++timeouts > MaxDataTimeouts)
+            return fail(FailureReason::DataTimeout,
+                        QStringLiteral("data stopped after %1 of %2 bytes").arg(i).arg(length));
         buffers_.ReplyBuffer[i] = b; // i < MaxReply <= Size
         sum16 = std::uint16_t(sum16 + b);
         sum8 = std::uint8_t(sum8 + b);
         const std::uint32_t received = i + 1;
         if (handshakes && received % LanBlock == 0 && received != length) {
             const std::uint8_t check = link_.ReadByte();
-            if (check != sum8) {
-                qCInfo(lcLink) << "block check byte mismatch after" << received << "bytes";
-                return false;
-            }
+            if (check != sum8)
+                return fail(FailureReason::BlockCheck,
+                            QStringLiteral("check byte wrong after %1 bytes").arg(received));
             link_.WriteByte(cmd::DataAcknowledged);
         }
     }
     const std::uint8_t low = link_.ReadByte();
     const std::uint8_t high = link_.ReadByte();
-    if (std::uint16_t(low | (high << 8)) != sum16)
-        return failSubLan("reply data check sum mismatch");
+    const std::uint16_t sum = std::uint16_t(low | (high << 8));
+    if (sum != sum16)
+        return failSubLan(FailureReason::DataSum, QStringLiteral("sum 0x%1, expected 0x%2")
+                                                      .arg(sum, 4, 16, QLatin1Char('0'))
+                                                      .arg(sum16, 4, 16, QLatin1Char('0')));
     return true;
 }
 

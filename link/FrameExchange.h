@@ -1,9 +1,12 @@
 #pragma once
 
+#include "link/CommandSet.h"
+#include "link/ExchangeFailure.h"
 #include "link/SerialLink.h"
 #include "link/TransferBuffers.h"
 
 #include <cstdint>
+#include <span>
 
 namespace vtl {
 
@@ -19,6 +22,18 @@ public:
     // Error").
     bool PanelTransaction(std::uint8_t panel, std::uint8_t network, std::uint8_t command,
                           std::uint8_t point, std::uint8_t table);
+
+    // Reads one record from a controller on the local network. On success its data is in
+    // ReplyBuffer and TransferLength says how many bytes came.
+    bool read(std::uint8_t panel, commands::RecordAddress record);
+    // Writes one record: `record` is the address as it is read (its write command is used); an
+    // address that is already a write (the memory clear) is sent as it is. The data is copied
+    // into TransferBuffer unless it already lies at its start.
+    bool write(std::uint8_t panel, commands::RecordAddress record,
+               std::span<const std::uint8_t> data = {});
+
+    // Why the last exchange failed; reason None after one that succeeded.
+    const ExchangeFailure& lastFailure() const { return failure_; }
     // Sub LAN: waits for the poll to station 0 and answers it; leaves ReadTimedOut set if it gave
     // up.
     void WaitForPoll();
@@ -44,10 +59,14 @@ private:
     bool findReplyHeader(std::uint8_t command, std::uint8_t header[5]);
     void applyReplySideEffects(const std::uint8_t header[5]);
     bool receiveData(std::uint32_t length);
-    bool failSubLan(const char* why);
+    bool failSubLan(FailureReason reason, QString detail);
+    bool fail(FailureReason reason, QString detail);
+    int readsSinceStart() const;
 
     SerialLink& link_;
     TransferBuffers& buffers_;
+    ExchangeFailure failure_;
+    std::uint64_t readsAtStart_ = 0;
 };
 
 } // namespace vtl

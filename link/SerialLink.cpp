@@ -48,6 +48,7 @@ bool SerialLink::WriteByte(std::uint8_t byte) {
 
 std::uint8_t SerialLink::ReadByte() {
     std::optional<std::uint8_t> byte;
+    ++reads_;
     if (transport_ && transport_->isOpen()) byte = transport_->readByte(ReadTimeoutMs);
     ReadTimedOut = !byte.has_value();
     if (byte) qCDebug(lcLinkBytes, "%lld rx %02X", (long long)clock_.nowUs(), *byte);

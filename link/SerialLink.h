@@ -34,6 +34,8 @@ public:
 
     // Set by ReadByte when nothing arrived, cleared when a byte did.
     bool ReadTimedOut = false;
+    // Every ReadByte so far, answered or not: exchanges count their reads with it.
+    std::uint64_t readCount() const { return reads_; }
 
     // Why the last OpenPort failed, in the system's words where it gave any.
     QString lastOpenError() const { return openError_; }
@@ -51,6 +53,7 @@ private:
     TransportFactory factory_;
     std::unique_ptr<Transport> transport_;
     QString openError_;
+    std::uint64_t reads_ = 0;
 };
 
 } // namespace vtl

@@ -151,10 +151,8 @@ PanelBackup::ReadAddress PanelBackup::readAddress(int catalogueCommand, int bloc
 PanelBackup::ReadResult PanelBackup::readBlock(const ReadAddress& address) {
     UserInterface& ui = session_.ui;
     for (;;) {
-        session_.buffers.TransferLength = 0;
-        lastExchangeOk_ = session_.exchange.PanelTransaction(
-            std::uint8_t(session_.state.PanelAddress), cmd::LocalNetwork, address.command,
-            address.point, address.table);
+        lastExchangeOk_ =
+            session_.exchange.read(std::uint8_t(session_.state.PanelAddress), address);
         if (lastExchangeOk_) return ReadResult::Read;
         const MessageAnswer answer =
             ui.message(QStringLiteral("Problem Retrieving Data."), caption("VTL"),

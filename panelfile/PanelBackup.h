@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/CommandSet.h"
+
 #include "panelfile/PanelFileDialog.h"
 
 #include "link/Session.h"
@@ -36,9 +38,7 @@ public:
     BackupOutcome run(QSaveFile& file);
 
 private:
-    struct ReadAddress {
-        std::uint8_t command, point, table;
-    };
+    using ReadAddress = commands::RecordAddress;
     enum class ReadResult { Read, Ignored, Aborted };
 
     BackupOutcome walk(QSaveFile& file);

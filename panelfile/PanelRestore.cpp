@@ -96,10 +96,7 @@ bool PanelRestore::clearController() {
     QString text = QStringLiteral("Clearing Panel .");
     status(text);
     for (int i = 0; i < clears; ++i) {
-        session_.buffers.TransferLength = 0;
-        if (!session_.exchange.PanelTransaction(std::uint8_t(session_.state.PanelAddress),
-                                                cmd::LocalNetwork, cmd::ClearMemory.command,
-                                                cmd::ClearMemory.point, cmd::ClearMemory.table))
+        if (!session_.exchange.write(std::uint8_t(session_.state.PanelAddress), cmd::ClearMemory))
             return false;
     }
     // Time for the controller to set up its empty memory before the first write.
@@ -158,15 +155,13 @@ RestoreOutcome PanelRestore::sendRecords(QIODevice& file, const PanelFileHeader&
 }
 
 PanelRestore::SendResult PanelRestore::send(const RecordPlan& plan, const QByteArray& data) {
-    auto& buffers = session_.buffers;
+    const std::span<const std::uint8_t> bytes(
+        reinterpret_cast<const std::uint8_t*>(data.constData()), std::size_t(data.size()));
     for (;;) {
         status(plan.status);
         // Every attempt sends the record's bytes afresh, whatever the last one left behind.
-        std::copy(data.begin(), data.end(), buffers.TransferBuffer.begin());
-        buffers.TransferLength = std::uint32_t(data.size());
-        lastExchangeOk_ = session_.exchange.PanelTransaction(
-            std::uint8_t(session_.state.PanelAddress), cmd::LocalNetwork, plan.write.command,
-            plan.write.point, plan.write.table);
+        lastExchangeOk_ =
+            session_.exchange.write(std::uint8_t(session_.state.PanelAddress), plan.write, bytes);
         if (lastExchangeOk_) return SendResult::Sent;
 
         switch (session_.ui.message(QStringLiteral("Problem Sending Data."), Vtl,

@@ -13,9 +13,7 @@ std::optional<bool> readSubPanelCompatibility(Session& session) {
     const auto& record = commands::CompatibilityFlag;
     session.buffers.ReplyBuffer[0] = 0;
     for (;;) {
-        session.buffers.TransferLength = 0;
-        if (session.exchange.PanelTransaction(std::uint8_t(session.state.PanelAddress), 0,
-                                              record.command, record.point, record.table)) {
+        if (session.exchange.read(std::uint8_t(session.state.PanelAddress), record)) {
             session.exchange.ReleaseBus();
             return session.buffers.ReplyBuffer[0] != 0;
         }
