@@ -22,6 +22,8 @@ MessageAnswer TerminalUserInterface::message(const QString& text, const QString&
     err_ << Qt::endl;
     // The system's own reason goes on a line of its own, so the message line stays exact.
     if (!detail.isEmpty()) err_ << "  " << detail << Qt::endl;
+    if (!failureReason_.isEmpty()) err_ << "  reason: " << failureReason_ << Qt::endl;
+    failureReason_.clear();
     return answer;
 }
 

@@ -23,6 +23,8 @@ public:
     void setTitle(const QString& title) override;
     void setWaitCursor(bool) override {}
     void setStatus(const QString& text) override;
+    // Printed once, as "reason: ..." beneath the next message.
+    void setFailureReason(const QString& reason) override { failureReason_ = reason; }
 
     // "[Caption] Text" with the line breaks of a message box folded into blanks.
     static QString oneLine(const QString& caption, const QString& text);
@@ -34,6 +36,7 @@ private:
     int retries_;
     bool showProgress_ = true;
     QHash<QString, MessageAnswer> presets_;
+    QString failureReason_;
     QString lastRetried_;
     int retriesUsed_ = 0;
 };

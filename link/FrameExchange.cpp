@@ -107,6 +107,7 @@ bool FrameExchange::PanelTransaction(std::uint8_t panel, std::uint8_t network, s
     ConnectionState& st = state();
     failure_ = {};
     readsAtStart_ = link_.readCount();
+    link_.ui().setFailureReason({});
     WaitCursor cursor(link_.ui());
     const std::uint8_t extra = (st.LinkMode == LinkModeLan && ((panel | network) & 0x80))
                                    ? std::uint8_t(st.PanelAddress)
@@ -120,10 +121,11 @@ bool FrameExchange::PanelTransaction(std::uint8_t panel, std::uint8_t network, s
 
     if (!link_.OpenPort()) {
         cursor.restore();
+        st.LinkMode = LinkModePortFailed;
+        fail(FailureReason::PortNotOpen, link_.lastOpenError());
         link_.ui().message(QStringLiteral("COM Port Error"), QStringLiteral("Message"),
                            MessageButtons::Ok, MessageIcon::None, link_.lastOpenError());
-        st.LinkMode = LinkModePortFailed;
-        return fail(FailureReason::PortNotOpen, link_.lastOpenError());
+        return false;
     }
     if (st.LinkMode == LinkModePortFailed)
         return fail(FailureReason::PortNotOpen, QStringLiteral("the port failed earlier"));
@@ -187,6 +189,7 @@ bool FrameExchange::fail(FailureReason reason, QString detail) {
     failure_.reads = readsSinceStart();
     failure_.detail = std::move(detail);
     qCInfo(lcLink).noquote() << "exchange failed:" << failure_.describe();
+    link_.ui().setFailureReason(failure_.describe());
     return false;
 }
 

@@ -25,6 +25,9 @@ public:
     virtual void setWaitCursor(bool on) = 0;
     // The status line of the window in front; shown at once (the window is repainted).
     virtual void setStatus(const QString& text) = 0;
+    // Why the exchange that just ended failed, in one line; empty when an exchange starts. The
+    // messages a failure leads to stay as they are; this is the account beneath them.
+    virtual void setFailureReason(const QString& reason) { (void)reason; }
 };
 
 // Shows nothing and takes the safe answer: for code that runs where nobody can be asked.

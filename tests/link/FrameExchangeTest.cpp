@@ -580,3 +580,123 @@ TEST_F(FrameExchangeTest, OversizedTransferLengthIsRefusedBeforeAnythingIsSent) 
 
 } // namespace
 } // namespace vtl
+
+// ---- Why an exchange failed --------------------------------------------------------------------
+
+namespace vtl {
+namespace {
+
+TEST_F(FrameExchangeTest, EveryFailedExchangeRecordsWhy) {
+    using R = FailureReason;
+    struct Row {
+        const char* name;
+        bool lan;
+        std::function<void(FrameExchangeTest&)> script;
+        bool write;
+        R reason;
+        const char* line; // how the reason starts
+    };
+    const auto corrupt = [](Bytes frame, std::size_t at) {
+        frame[at] ^= 0x01;
+        return frame;
+    };
+    const Row rows[] = {
+        {"silent sub lan", false, [](auto&) {}, false, R::NoReply,
+         "no reply at 38400 baud after 100 reads"},
+        {"silent lan", true, [](auto&) {}, false, R::NoReply,
+         "no reply at 38400 baud after 25 reads"},
+        {"garbage before the lan preamble", true,
+         [](auto& t) { t.peer.afterHeard(5, Bytes(30, 0x41) + lanReply(124, pattern(4))); }, false,
+         R::PreambleNotFound, "preamble not found at 38400 baud after 25 reads"},
+        {"sub lan header check", false,
+         [&](auto& t) { t.peer.afterHeard(13, corrupt(subLanReply(124, 0, 0, pattern(4)), 10)); },
+         false, R::HeaderCheck, "header check"},
+        {"sub lan data sum", false,
+         [&](auto& t) {
+             t.peer.afterHeard(13, corrupt(subLanReply(124, 0, 0, pattern(4)), 13 + 4));
+         },
+         false, R::DataSum, "data sum"},
+        {"lan block check", true,
+         [&](auto& t) { t.peer.afterHeard(5, corrupt(lanReply(124, pattern(200)), 17 + 128)); },
+         false, R::BlockCheck, "block check"},
+        {"lan data sum", true,
+         [&](auto& t) { t.peer.afterHeard(5, corrupt(lanReply(124, pattern(20)), 17 + 20)); },
+         false, R::DataSum, "data sum"},
+        {"data time-out", false,
+         [](auto& t) {
+             Bytes frame = subLanReply(124, 0, 0, pattern(20));
+             frame.resize(13 + 5);
+             t.peer.afterHeard(13, frame);
+         },
+         false, R::DataTimeout, "data time-out"},
+        {"reply over 4096 bytes", true,
+         [](auto& t) {
+             Bytes frame = lanReply(124, {});
+             frame[15] = 0x01;
+             frame[16] = 0x10;
+             t.peer.afterHeard(5, frame);
+         },
+         false, R::LengthOverLimit, "length over the limit"},
+        {"write never acknowledged", false, [](auto&) {}, true, R::NotAcknowledged,
+         "not acknowledged at 38400 baud after 150 reads"},
+        {"write refused", false, [](auto& t) { t.peer.afterHeard(15, hex("15")); }, true,
+         R::Refused, "refused with 0x15"},
+        {"lan data block refused", true, [](auto& t) { t.peer.afterHeard(15, hex("15 15")); }, true,
+         R::Refused, "refused with 0x15"},
+        {"no poll", false, [](auto& t) { t.state.PollPending = 1; }, false, R::NoPoll, "no poll"},
+        {"port not open", false, [](auto& t) { t.failOpen = true; }, false, R::PortNotOpen,
+         "port not open"},
+    };
+    for (const Row& r : rows) {
+        state = {};
+        SetUp();
+        if (r.lan) lan();
+        failOpen = false;
+        peer = {};
+        r.script(*this);
+        if (r.write) send(pattern(4));
+        const bool ok = r.write ? ex.write(5, cmd::CompatibilityFlag,
+                                           std::span(buffers.TransferBuffer.data(), 4))
+                                : ex.read(5, {24, 0, 0});
+        EXPECT_FALSE(ok) << r.name;
+        EXPECT_EQ(ex.lastFailure().reason, r.reason) << r.name;
+        EXPECT_TRUE(ex.lastFailure().describe().startsWith(QLatin1String(r.line)))
+            << r.name << ": " << ex.lastFailure().describe().toStdString();
+        EXPECT_EQ(ui.failureReason, ex.lastFailure().describe()) << r.name;
+    }
+    // A good exchange clears the reason.
+    state = {};
+    SetUp();
+    failOpen = false;
+    peer = {};
+    peer.afterHeard(13, subLanReply(124, 0, 0, pattern(4)));
+    EXPECT_TRUE(ex.read(5, {24, 0, 0}));
+    EXPECT_FALSE(ex.lastFailure().failed());
+    EXPECT_TRUE(ui.failureReason.isEmpty());
+}
+
+TEST_F(FrameExchangeTest, TypedReadAndWriteSetTheTransferLengthThemselves) {
+    buffers.TransferLength = 999; // left by someone else
+    peer.afterHeard(13, subLanReply(124, 0, 0, pattern(4)));
+    ASSERT_TRUE(ex.read(5, {24, 0, 0}));
+    EXPECT_EQ(reply(), pattern(4));
+
+    const Bytes data = hex("01 02 03");
+    const auto from = peer.heard.size();
+    peer.afterHeard(from + 11 + 2 + 3 + 2 + 2, hex("01"));
+    ASSERT_TRUE(ex.write(5, cmd::ModbusSettings, data));
+    EXPECT_EQ(toHex(Bytes(peer.heard.begin() + long(from), peer.heard.end())),
+              toHex(subLanRequest(5, 150, 0, 110) + hex("03 00 01 02 03 06 00 FF FF")));
+    EXPECT_EQ(buffers.TransferLength, 3u);
+
+    // An address that is already a write goes out as it is; more than the buffer holds is refused.
+    peer.afterHeard(peer.heard.size() + 15, hex("01"));
+    EXPECT_TRUE(ex.write(5, cmd::ClearMemory));
+    const auto heard = peer.heard.size();
+    EXPECT_FALSE(ex.write(5, cmd::ModbusSettings, Bytes(TransferBuffers::Size + 1, 0)));
+    EXPECT_EQ(ex.lastFailure().reason, FailureReason::LengthOverLimit);
+    EXPECT_EQ(peer.heard.size(), heard);
+}
+
+} // namespace
+} // namespace vtl

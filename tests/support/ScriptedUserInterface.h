@@ -36,6 +36,7 @@ public:
         ++cursorChanges;
     }
     void setStatus(const QString& text) override;
+    void setFailureReason(const QString& reason) override { failureReason = reason; }
 
     // Answers for the next questions, in order.
     void answer(MessageAnswer a) { answers.push_back(a); }
@@ -50,6 +51,7 @@ public:
     std::deque<MessageAnswer> answers;
     bool waitCursor = false;
     int cursorChanges = 0;
+    QString failureReason; // the last one given
     // With a clock, every status text is stamped with the time it appeared.
     const Clock* clock = nullptr;
     QList<std::int64_t> statusTimesUs;
