@@ -10,20 +10,17 @@
 #include <QProcess>
 #include <QTextStream>
 
-#include <sys/resource.h>
-
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 
 namespace {
 
 using namespace vtl;
 
+// The processor time of this process, user and system.
 double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    return double(std::clock()) / CLOCKS_PER_SEC;
 }
 
 double byteMs(int bytes, int rate) {

@@ -54,7 +54,9 @@ bool connectLan(Session& s, bool autoDetect, const OpenControllerWindow& openWin
         state.BaudRate = rates[attempt];
         s.ui.setTitle(tryingTitle(state.BaudRate));
         state.LinkMode = LinkModeLan;
-        found = s.exchange.read(commands::DirectPanel, commands::TypeCodeRead);
+        // Fewer than two bytes cannot name a model; the rest of the buffer is an older reply's.
+        found = s.exchange.read(commands::DirectPanel, commands::TypeCodeRead) &&
+                s.buffers.TransferLength >= commands::TypeCodeSize;
         if (found) break;
         s.ui.setTitle(attempt < 2 ? Vtl : Vantrel);
         // "COM Port Error" has been shown already; other speeds would fail alike.
@@ -87,6 +89,8 @@ bool findSubLanRate(Session& s, bool autoDetect) {
                 QStringLiteral("Error"), MessageButtons::Ok, MessageIcon::Stop);
             return false;
         case ListenResult::NothingUsable:
+            // "Unable To Setup COM Port." has been shown; other rates would fail alike.
+            if (!s.link.isOpen()) return false;
             break;
         }
     }
@@ -95,10 +99,16 @@ bool findSubLanRate(Session& s, bool autoDetect) {
     return false;
 }
 
+// After "COM Port Error" every exchange fails; a Retry is the user asking to try the port again.
+void retryPort(Session& s) {
+    if (s.state.LinkMode == LinkModePortFailed) s.state.LinkMode = LinkModeSubLan;
+}
+
 bool identifySubPanel(Session& s) {
     for (;;) {
         if (s.exchange.read(commands::SubLanBroadcast, commands::Identification)) return true;
         if (!askRetryPanelInformation(s)) return false;
+        retryPort(s);
     }
 }
 
@@ -110,6 +120,7 @@ bool readSubPanelStatus(Session& s) {
             if (s.exchange.read(std::uint8_t(s.state.PanelAddress), commands::Status)) return true;
         }
         if (!askRetryPanelInformation(s)) return false;
+        retryPort(s);
     }
 }
 

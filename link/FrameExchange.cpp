@@ -26,6 +26,8 @@ constexpr int SubLanReplyBudget = 100;
 constexpr int LanReplyBudget = 25;
 constexpr int MaxDataTimeouts = 10;
 constexpr double PollPatience = 750.0;
+// Frames that never poll station 0 give up after this long, as silence does.
+constexpr std::int64_t PollLimitUs = 30'000'000;
 constexpr std::uint8_t FillByte = 0xFF;
 
 // Holds the wait cursor for one exchange and puts the arrow back on every way out.
@@ -247,6 +249,9 @@ void FrameExchange::turnAround() {
     const int fill = fillByteCount();
     for (int i = 0; i < fill; ++i)
         link_.WriteByte(FillByte);
+    // A write returns when the bytes are queued, not sent: the transmitter must stay on until the
+    // end of the request has left.
+    link_.FlushPort();
     link_.SetTransmitLine(false);
     for (int i = 0; i < fill; ++i)
         link_.WriteByte(FillByte);
@@ -267,7 +272,9 @@ bool FrameExchange::awaitWriteAck(std::uint8_t command) {
         // The start of some other frame: no acknowledgement is coming.
         if (b == SubLanPreamble[0] || b == LanPreamble[0]) break;
     }
-    if (!acknowledged && command == cmd::ClearMemory.command && st.StatusFlag7) {
+    // A Sub LAN controller with status flag 7 clears without a word; a LAN-framed one always
+    // answers.
+    if (!acknowledged && command == cmd::ClearMemory.command && subLan() && st.StatusFlag7) {
         qCInfo(lcLink) << "memory clear not acknowledged; taken as done (status flag 7)";
         acknowledged = true;
     }
@@ -370,7 +377,6 @@ bool FrameExchange::receiveReply(std::uint8_t command, bool extraByte) {
                   buffers_.ReplyBuffer.begin());
         buffers_.TransferLength = cmd::NoDataReplyBytes.size();
         ReleaseBus();
-        link_.ClosePort();
         return true;
     }
     if (length > TransferBuffers::MaxReply)
@@ -422,8 +428,15 @@ void FrameExchange::WaitForPoll() {
     ConnectionState& st = state();
     link_.PurgePort();
     double patience = 0.0;
+    const std::int64_t deadline = link_.clock().nowUs() + PollLimitUs;
     PreambleSearch search = PreambleSearch::subLan(PreambleSearch::Variant::Listening);
     for (;;) {
+        if (link_.clock().nowUs() >= deadline) {
+            link_.ReadTimedOut = true;
+            qCInfo(lcLink) << "no poll to station 0 among the frames of" << PollLimitUs / 1000
+                           << "ms";
+            return;
+        }
         const std::uint8_t b = link_.ReadByte();
         const auto step = search.step(b);
         if (step == PreambleSearch::Step::Mismatch) {

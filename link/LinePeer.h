@@ -16,6 +16,10 @@ public:
     // The PC side opened the line at this rate (a device hears only at its own rate).
     virtual void lineOpened(std::int32_t baudRate) = 0;
     virtual void lineClosed() {}
+    // The PC side set a new rate on the open line.
+    virtual void rateChanged(std::int32_t baudRate) { lineOpened(baudRate); }
+    // The PC side waited for its output to leave (nothing is in flight on an in-memory line).
+    virtual void drained() {}
     virtual void dtrChanged(bool on) { (void)on; }
     // One byte from the PC side at time nowUs.
     virtual void receive(std::uint8_t byte, std::int64_t nowUs) = 0;

@@ -9,10 +9,14 @@ namespace {
 constexpr std::uint8_t MarkerTag = 205;
 constexpr int FramesForSteady = 20; // the 21st frame from the same controller settles it
 constexpr double Patience = 200.0;
+// A line busy with frames that never settle the question gives up after this long, as a silent
+// one does.
+constexpr std::int64_t ListenLimitUs = 30'000'000;
 
 class Listener {
 public:
-    explicit Listener(Session& session) : s_(session), link_(session.link) {}
+    explicit Listener(Session& session)
+        : s_(session), link_(session.link), deadlineUs_(session.clock.nowUs() + ListenLimitUs) {}
 
     ListenResult run() {
         ConnectionState& state = s_.state;
@@ -20,7 +24,7 @@ public:
         state.MarkerSeen = 0;
         state.MarkerValue = 0;
         for (;;) {
-            if (!findPreamble()) return ListenResult::NothingUsable;
+            if (!findPreamble() || pastDeadline()) return ListenResult::NothingUsable;
             std::uint8_t h[5];
             for (auto& b : h)
                 b = link_.ReadByte();
@@ -47,6 +51,12 @@ public:
     }
 
 private:
+    bool pastDeadline() const {
+        if (s_.clock.nowUs() < deadlineUs_) return false;
+        qCInfo(lcLink) << "no steady controller heard within" << ListenLimitUs / 1000 << "ms";
+        return true;
+    }
+
     // False when patience ran out before a complete preamble.
     bool findPreamble() {
         auto search = PreambleSearch::subLan(PreambleSearch::Variant::Listening);
@@ -56,7 +66,7 @@ private:
             const auto step = search.step(byte);
             if (step == PreambleSearch::Step::Complete) return true;
             if (step == PreambleSearch::Step::Advanced) continue;
-            if (counter_ > Patience) return false;
+            if (counter_ > Patience || pastDeadline()) return false;
             if (timedOut)
                 counter_ *= 1.1;
             else
@@ -66,6 +76,7 @@ private:
 
     Session& s_;
     SerialLink& link_;
+    std::int64_t deadlineUs_;
     double counter_ = 1.0;
     int frames_ = 0;
     bool addressKnown_ = false;
@@ -79,7 +90,8 @@ ListenResult ListenForBaud(Session& session) {
         session.ui.setWaitCursor(false);
         session.ui.message(QStringLiteral("Unable To Setup COM Port."), QStringLiteral("Message"),
                            MessageButtons::Ok, MessageIcon::None, session.link.lastOpenError());
-        return ListenResult::OneController;
+        // Nothing was heard; the caller must not go on as if a controller had been.
+        return ListenResult::NothingUsable;
     }
     const ListenResult result = Listener(session).run();
     session.ui.setWaitCursor(false);

@@ -13,8 +13,21 @@ bool PipeTransport::open(std::int32_t baudRate) {
     return true;
 }
 
+bool PipeTransport::setRate(std::int32_t baudRate) {
+    if (!open_) return false;
+    peer_.advance(clock_.nowUs());
+    peer_.rateChanged(baudRate);
+    return true;
+}
+
+bool PipeTransport::drain() {
+    if (open_) peer_.drained();
+    return open_;
+}
+
 void PipeTransport::close() {
     if (!open_) return;
+    drain();
     open_ = false;
     peer_.lineClosed();
 }

@@ -14,11 +14,12 @@ public:
 
     bool open(std::int32_t baudRate) override;
     void close() override;
+    bool setRate(std::int32_t baudRate) override;
     bool isOpen() const override { return open_; }
     bool setQueueSizes(int, int) override { return !refuseQueueSizes; }
     bool writeByte(std::uint8_t byte) override;
     std::optional<std::uint8_t> readByte(int timeoutMs) override;
-    bool drain() override { return open_; }
+    bool drain() override;
     void discardInput() override;
     void setDtr(bool on) override;
     QString errorText() const override { return {}; }

@@ -17,12 +17,23 @@ bool SerialLink::ProbePort(int index) {
     return probeComPort(index);
 }
 
-bool SerialLink::OpenPort() {
+SerialLink::~SerialLink() {
     ClosePort();
+}
+
+bool SerialLink::OpenPort() {
     openError_.clear();
+    const std::int32_t rate = effectiveBaudRate(state_);
+    if (transport_ && transport_->isOpen() && openName_ == state_.PortName) {
+        if (rate == openRate_ || transport_->setRate(rate)) {
+            openRate_ = rate;
+            return true;
+        }
+        qCInfo(lcLink) << "rate" << rate << "refused on the open port; opening it again";
+    }
+    ClosePort();
     transport_ = factory_ ? factory_(state_.PortName) : nullptr;
     if (!transport_) return false;
-    const std::int32_t rate = effectiveBaudRate(state_);
     if (!transport_->open(rate)) {
         openError_ = transport_->errorText();
         qCInfo(lcLink) << "open" << state_.PortName << "failed:" << openError_;
@@ -32,11 +43,14 @@ bool SerialLink::OpenPort() {
         ui_.message(QStringLiteral("COM Port Buffer Sizes Could Not Be Set."),
                     QStringLiteral("Message"), MessageButtons::Ok, MessageIcon::None);
     qCDebug(lcLink) << "opened" << state_.PortName << "at" << rate;
+    openName_ = state_.PortName;
+    openRate_ = rate;
     return true;
 }
 
 void SerialLink::ClosePort() {
     if (transport_) transport_->close();
+    openName_.clear();
 }
 
 bool SerialLink::WriteByte(std::uint8_t byte) {

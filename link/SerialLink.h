@@ -10,8 +10,10 @@
 
 namespace vtl {
 
-// The program's single serial port. It is reopened by every OpenPort with the current
-// ConnectionState, so a new rate takes effect at the next exchange.
+// The program's single serial port. OpenPort opens it with the current ConnectionState and keeps it
+// open while the same port is used, applying a new rate to the open line: every open raises DTR,
+// which would key an RS-485 transmitter on a bus the PC does not hold. ClosePort ends the
+// connection.
 class SerialLink {
 public:
     // A one-byte read on a silent line returns after this long; the unit of patience of the
@@ -21,6 +23,9 @@ public:
 
     SerialLink(ConnectionState& state, Clock& clock, UserInterface& ui,
                TransportFactory factory = openTransportFor_);
+    ~SerialLink();
+    SerialLink(const SerialLink&) = delete;
+    SerialLink& operator=(const SerialLink&) = delete;
 
     bool ProbePort(int index);
     bool OpenPort();
@@ -40,6 +45,7 @@ public:
     // Why the last OpenPort failed, in the system's words where it gave any.
     QString lastOpenError() const { return openError_; }
     Transport* transport() const { return transport_.get(); }
+    bool isOpen() const { return transport_ && transport_->isOpen(); }
     ConnectionState& state() const { return state_; }
     Clock& clock() const { return clock_; }
     UserInterface& ui() const { return ui_; }
@@ -53,6 +59,8 @@ private:
     TransportFactory factory_;
     std::unique_ptr<Transport> transport_;
     QString openError_;
+    QString openName_;
+    std::int32_t openRate_ = 0;
     std::uint64_t reads_ = 0;
 };
 

@@ -1,15 +1,20 @@
 #include "link/SerialPortTransport.h"
 
-#include <QFileInfo>
+#include "link/SerialLinePlatform.h"
 
-#ifdef Q_OS_UNIX
-#include <grp.h>
-#include <sys/stat.h>
-#include <termios.h>
-#include <unistd.h>
-#endif
+#include <QDeadlineTimer>
+#include <QThread>
+
+#include <algorithm>
 
 namespace vtl {
+
+namespace {
+
+// Time beyond the bytes' own time on the wire that a drain allows a slow adapter.
+constexpr qint64 DrainMarginMs = 200;
+
+} // namespace
 
 SerialPortTransport::SerialPortTransport(QString portName) {
     port_.setPortName(portName);
@@ -36,7 +41,19 @@ bool SerialPortTransport::open(std::int32_t baudRate) {
 }
 
 void SerialPortTransport::close() {
-    if (port_.isOpen()) port_.close();
+    if (!port_.isOpen()) return;
+    // Closing puts back the line settings of before the open (Qt 6 has no switch for it): a byte
+    // still leaving would change speed under way.
+    drain();
+    port_.close();
+}
+
+bool SerialPortTransport::setRate(std::int32_t baudRate) {
+    if (!port_.isOpen()) return false;
+    drain();
+    const bool ok = port_.setBaudRate(baudRate);
+    if (!ok) noteError();
+    return ok;
 }
 
 bool SerialPortTransport::setQueueSizes(int input, int) {
@@ -75,15 +92,25 @@ std::optional<std::uint8_t> SerialPortTransport::readByte(int timeoutMs) {
     return std::uint8_t(c);
 }
 
+// Waits while the queued bytes leave at the line rate, and no longer: a stalled adapter or a
+// pseudo-terminal nobody reads must not hold the program. Past that the output is thrown away.
 bool SerialPortTransport::drain() {
     if (!port_.isOpen()) return false;
     while (port_.bytesToWrite() > 0 && port_.waitForBytesWritten(100)) {
     }
-#ifdef Q_OS_UNIX
-    return ::tcdrain(port_.handle()) == 0;
-#else
-    return port_.flush() || port_.bytesToWrite() == 0;
-#endif
+    qint64 queued = platform::queuedOutput(port_.handle());
+    if (queued < 0) return port_.bytesToWrite() == 0;
+    const qint64 rate = std::max<qint64>(port_.baudRate(), 50);
+    const QDeadlineTimer deadline((queued + port_.bytesToWrite()) * 10 * 1000 / rate +
+                                  DrainMarginMs);
+    while (queued > 0 && !deadline.hasExpired()) {
+        QThread::msleep(1);
+        queued = platform::queuedOutput(port_.handle());
+    }
+    if (queued == 0 && port_.bytesToWrite() == 0) return true;
+    port_.clear(QSerialPort::Output);
+    port_.clearError();
+    return false;
 }
 
 void SerialPortTransport::discardInput() {
@@ -109,20 +136,8 @@ QString describeOpenFailure(const QString& portName, QSerialPort::SerialPortErro
     case QSerialPort::DeviceNotFoundError:
         return QStringLiteral("%1 does not exist.").arg(portName);
     case QSerialPort::PermissionError: {
-#ifdef Q_OS_UNIX
-        struct stat info {};
-        QString path =
-            portName.startsWith(QLatin1Char('/')) ? portName : QStringLiteral("/dev/") + portName;
-        if (::stat(path.toLocal8Bit().constData(), &info) == 0 &&
-            ::access(path.toLocal8Bit().constData(), R_OK | W_OK) != 0) {
-            const group* owner = ::getgrgid(info.st_gid);
-            const QString groupName =
-                owner ? QString::fromLocal8Bit(owner->gr_name) : QString::number(info.st_gid);
-            return QStringLiteral("No permission to open %1: the user must be in the group "
-                                  "\"%2\" that owns the device.")
-                .arg(portName, groupName);
-        }
-#endif
+        if (const QString rights = platform::permissionProblem(portName); !rights.isEmpty())
+            return rights;
         return QStringLiteral("%1 is in use by another program (%2).").arg(portName, systemText);
     }
     default:

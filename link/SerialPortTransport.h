@@ -13,6 +13,7 @@ public:
 
     bool open(std::int32_t baudRate) override;
     void close() override;
+    bool setRate(std::int32_t baudRate) override;
     bool isOpen() const override { return port_.isOpen(); }
     bool setQueueSizes(int input, int output) override;
     bool writeByte(std::uint8_t byte) override;

@@ -14,6 +14,8 @@ public:
 
     bool open(std::int32_t baudRate) override;
     void close() override;
+    // A raw TCP server has no way to be told a rate; the controller's own applies.
+    bool setRate(std::int32_t) override { return isOpen(); }
     bool isOpen() const override;
     bool setQueueSizes(int, int) override { return true; }
     bool writeByte(std::uint8_t byte) override;

@@ -207,6 +207,8 @@ void ConnectionDialog::connectToController() {
     Connect(session_, request(), [this](ControllerWindow window) {
         if (windowOpener_) windowOpener_(window);
     });
+    // The connection ends here: the port is free for other programs until the next OK.
+    session_.link.ClosePort();
 }
 
 } // namespace vtl

@@ -8,9 +8,8 @@
 #include "shell/QtUserInterface.h"
 #include "shell/Settings.h"
 
-#if __has_include("sim/DemoPorts.h")
+#ifdef VTL_HAVE_DEMO_PORTS
 #include "sim/DemoPorts.h"
-#define VTL_HAVE_DEMO_PORTS 1
 #endif
 
 #include <QApplication>

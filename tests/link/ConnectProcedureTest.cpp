@@ -1,5 +1,7 @@
 #include "link/Connect.h"
 #include "link/ListenForBaud.h"
+#include "link/PipeTransport.h"
+#include "tests/link/ScriptedLinePeer.h"
 #include "tests/support/Pty.h"
 #include "tests/support/SimSession.h"
 
@@ -51,6 +53,24 @@ TEST(ConnectLan, AFixedSpeedIsTriedOnce) {
     EXPECT_EQ(s.ui.titles, (QStringList{"VTL - Trying 4800 Baud", "VTL"}));
     EXPECT_EQ(s.ui.briefs(), QStringList{"[VTL] Unable To Connect."});
     EXPECT_EQ(s.ui.messages[0].icon, MessageIcon::Stop);
+    EXPECT_TRUE(opened.windows.empty());
+}
+
+TEST(ConnectLan, AReplyTooShortToNameAModelIsNoIdentification) {
+    ConnectionState state;
+    TransferBuffers buffers;
+    VirtualClock clock;
+    test::ScriptedUserInterface ui;
+    test::ScriptedLinePeer peer;
+    Session session{state, buffers, clock, ui,
+                    [&](const QString&) { return std::make_unique<PipeTransport>(peer, clock); }};
+    buffers.ReplyBuffer[1] = 0x02; // what an earlier reply left: with 0x40 it would read as 576
+    peer.afterHeard(15, test::hex("'AAAAA12345' 00 7F 8E 00 00 01 00 40 40 00"));
+    Opened opened;
+    EXPECT_FALSE(Connect(session, {QStringLiteral("QOV"), QStringLiteral("line"), 3, false},
+                         opened.opener()));
+    EXPECT_EQ(ui.briefs(), QStringList{"[VTL] Unable To Connect."});
+    EXPECT_EQ(state.PanelTypeCode, 0u);
     EXPECT_TRUE(opened.windows.empty());
 }
 
@@ -230,13 +250,29 @@ TEST_F(ListenFixture, ASilentLineGivesUpOnceThePatienceCounterPassesTwoHundred) 
     EXPECT_FALSE(ui.waitCursor);
 }
 
-TEST_F(ListenFixture, APortThatWillNotOpenIsReportedAndListeningCarriesOn) {
+TEST_F(ListenFixture, APortThatWillNotOpenIsReportedAndNothingCountsAsHeard) {
     state.PortName = QStringLiteral("/dev/vtl-no-such-port");
     Session real{state, buffers, clock, ui};
-    EXPECT_EQ(ListenForBaud(real), ListenResult::OneController);
+    EXPECT_EQ(ListenForBaud(real), ListenResult::NothingUsable);
     EXPECT_EQ(ui.briefs(), QStringList{"[Message] Unable To Setup COM Port."});
     EXPECT_TRUE(ui.messages[0].detail.contains(QStringLiteral("does not exist")))
         << qPrintable(ui.messages[0].detail);
+
+    // Connecting stops there, at every rate of the search, with nothing else shown.
+    ui.messages.clear();
+    EXPECT_FALSE(Connect(real, {QStringLiteral("QOV"), state.PortName, 0, true}));
+    EXPECT_EQ(ui.briefs(), QStringList{"[Message] Unable To Setup COM Port."});
+}
+
+TEST_F(ListenFixture, FramesThatNeverSettleTheQuestionGiveUpAfter30Seconds) {
+    // Only the master's own frames (station 0), for longer than anyone should wait.
+    for (int i = 0; i < 2000; ++i)
+        line.frame(1000 + i * 20'000, {0, 0, 33, 0, 0});
+    const auto start = clock.nowUs();
+    EXPECT_EQ(ListenForBaud(session), ListenResult::NothingUsable);
+    EXPECT_GE(clock.nowUs() - start, 30'000'000);
+    EXPECT_LT(clock.nowUs() - start, 30'100'000);
+    EXPECT_FALSE(ui.waitCursor);
 }
 
 TEST(ConnectLan, APortInUseIsReportedWithTheReason) {

@@ -167,7 +167,8 @@ TEST(PreambleSearchTest, VariantsDifferOnlyInHowTheLeadingLetterResynchronises) 
 TEST_F(FrameExchangeTest, SubLanReadSendsHeaderCheckAndFillAroundTheDtrDrop) {
     peer.afterHeard(13, subLanReply(126, 7, 0x04, {}));
     EXPECT_TRUE(run(cmd::SubLanBroadcast, cmd::Identification.command));
-    EXPECT_EQ(peer.wire(), QStringLiteral("^ 45 45 45 0E 0F FE 00 1A 00 00 18 FF v FF"));
+    // The transmitter drops only once the request has left the PC ("|": the output drained).
+    EXPECT_EQ(peer.wire(0, true), QStringLiteral("^ | 45 45 45 0E 0F FE 00 1A 00 00 18 FF | v FF"));
     EXPECT_EQ(buffers.TransferLength, 0u);
 }
 
@@ -356,7 +357,8 @@ TEST_F(FrameExchangeTest, NoDataReplyStandsForSevenBytesAndReleasesAndCloses) {
     EXPECT_EQ(buffers.TransferLength, 7u);
     EXPECT_EQ(peer.wire(),
               "^ " + toHex(subLanRequest(5, 16)) + " FF v FF ^ " + toHex(ReleaseFrame) + " v");
-    EXPECT_EQ(peer.events.back().kind, Ev::Closed);
+    // The port stays open: opening it again would pulse DTR.
+    EXPECT_EQ(peer.count(Ev::Closed), 0);
     EXPECT_EQ(state.PollPending, 1);
 }
 
@@ -469,6 +471,7 @@ TEST_F(FrameExchangeTest, ClearMemoryOnSubLanWaits2000MsAndMayGoUnacknowledged) 
         bool ok;
     };
     for (const Row& r : {Row{1, true}, Row{0, false}}) {
+        state.LinkMode = LinkModeSubLan;
         state.StatusFlag7 = r.flag7;
         state.ReleasePending = 1;
         state.PollPending = 0;
@@ -485,6 +488,54 @@ TEST_F(FrameExchangeTest, ClearMemoryOnSubLanWaits2000MsAndMayGoUnacknowledged) 
     const auto start = clock.nowUs();
     EXPECT_TRUE(run(cmd::ClearMemory, 254));
     EXPECT_EQ(clock.nowUs() - start, 2000 * Ms);
+
+    // In LAN framing a controller always answers a clear: flag 7 (left by a modem string read)
+    // does not make silence a success.
+    lan();
+    state.StatusFlag7 = 1;
+    EXPECT_FALSE(run(cmd::ClearMemory, 5));
+    EXPECT_EQ(ex.lastFailure().reason, FailureReason::NotAcknowledged);
+}
+
+TEST_F(FrameExchangeTest, ThePortOpensOncePerConnectionAndDrainsBeforeItCloses) {
+    lan();
+    for (int i = 0; i < 3; ++i) {
+        peer.afterHeard(peer.heard.size() + 15, lanReply(150, {}));
+        EXPECT_TRUE(run(5, 50, 0, 104)) << i;
+    }
+    state.BaudRate = 9600; // a window moved the controller to a new rate
+    peer.afterHeard(peer.heard.size() + 15, lanReply(150, {}));
+    EXPECT_TRUE(run(5, 50, 0, 104));
+    EXPECT_EQ(peer.count(Ev::Opened), 1);
+    EXPECT_EQ(peer.count(Ev::RateChanged), 1);
+    EXPECT_EQ(peer.rate, 9600);
+
+    // The connection ends: the last 0x06 has left before the line closes.
+    link.ClosePort();
+    ASSERT_GE(peer.events.size(), 3u);
+    const auto n = peer.events.size();
+    EXPECT_EQ(peer.events[n - 3].byte, 0x06);
+    EXPECT_EQ(peer.events[n - 2].kind, Ev::Drained);
+    EXPECT_EQ(peer.events[n - 1].kind, Ev::Closed);
+    // Another port, or the next connection, opens it again.
+    peer.afterHeard(peer.heard.size() + 15, lanReply(150, {}));
+    EXPECT_TRUE(run(5, 50, 0, 104));
+    EXPECT_EQ(peer.count(Ev::Opened), 2);
+}
+
+TEST_F(FrameExchangeTest, FramesThatNeverPollStationZeroGiveUpAfter30Seconds) {
+    // A busy Sub LAN whose master polls every station but ours, with preambles that never wear
+    // out the search's patience.
+    const Bytes pollOfFour = hex("45 0E 0F 04 09 1F 00 00 28");
+    for (std::int64_t t = Ms; t < 40'000 * Ms; t += 20 * Ms)
+        peer.at(t, pollOfFour);
+    state.PollPending = 1;
+    const auto start = clock.nowUs();
+    EXPECT_FALSE(run(5, 50, 0, 104));
+    EXPECT_EQ(ex.lastFailure().reason, FailureReason::NoPoll);
+    EXPECT_GE(clock.nowUs() - start, 30'000 * Ms);
+    EXPECT_LT(clock.nowUs() - start, 30'200 * Ms);
+    EXPECT_TRUE(peer.heard.empty()); // the request was never sent
 }
 
 // ---- Bus cycle -------------------------------------------------------------------------------
@@ -651,6 +702,7 @@ TEST_F(FrameExchangeTest, EveryFailedExchangeRecordsWhy) {
         state = {};
         SetUp();
         if (r.lan) lan();
+        link.ClosePort();
         failOpen = false;
         peer = {};
         r.script(*this);

@@ -39,7 +39,7 @@ inline Bytes operator+(Bytes a, const Bytes& b) {
 class ScriptedLinePeer final : public LinePeer {
 public:
     struct Event {
-        enum Kind { Byte, DtrOn, DtrOff, Opened, Closed } kind;
+        enum Kind { Byte, DtrOn, DtrOff, Opened, Closed, RateChanged, Drained } kind;
         std::uint8_t byte;
         std::int64_t timeUs;
     };
@@ -60,6 +60,11 @@ public:
         events.push_back({Event::Opened, 0, now_});
     }
     void lineClosed() override { events.push_back({Event::Closed, 0, now_}); }
+    void rateChanged(std::int32_t baudRate) override {
+        rate = baudRate;
+        events.push_back({Event::RateChanged, 0, now_});
+    }
+    void drained() override { events.push_back({Event::Drained, 0, now_}); }
     void dtrChanged(bool on) override {
         events.push_back({on ? Event::DtrOn : Event::DtrOff, 0, now_});
     }
@@ -91,8 +96,8 @@ public:
     }
 
     // Everything on the line since event `mark` (see mark()): bytes in hex, DTR changes as "^" (on)
-    // and "v" (off).
-    QString wire(std::size_t mark = 0) const {
+    // and "v" (off), and with `drains` each wait for the output to leave as "|".
+    QString wire(std::size_t mark = 0, bool drains = false) const {
         QStringList words;
         for (std::size_t i = mark; i < events.size(); ++i) {
             const Event& e = events[i];
@@ -102,6 +107,8 @@ public:
                 words << QStringLiteral("^");
             else if (e.kind == Event::DtrOff)
                 words << QStringLiteral("v");
+            else if (e.kind == Event::Drained && drains)
+                words << QStringLiteral("|");
         }
         return words.join(QLatin1Char(' '));
     }

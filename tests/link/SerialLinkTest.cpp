@@ -163,6 +163,30 @@ TEST(SerialLinkOnAPty, ReadTimeoutBytesBothWaysAndPurge) {
     EXPECT_EQ(link.ReadByte(), 0);
 }
 
+TEST(SerialLinkOnAPty, AStalledLineDoesNotHoldThePurgeOrTheClose) {
+    ConnectionState state;
+    test::ScriptedUserInterface ui;
+    test::Pty pty;
+    ASSERT_TRUE(pty.ok());
+    state.PortName = pty.slavePath();
+    state.BaudRate = 38400;
+    SerialLink link{state, RealClock::instance(), ui};
+    ASSERT_TRUE(link.OpenPort());
+    ASSERT_GT(pty.fillTowardsMaster(), 0u); // nobody reads the other end any more
+
+    const auto start = std::chrono::steady_clock::now();
+    link.WriteByte(0x41);
+    link.PurgePort(); // gives up on the byte that cannot leave
+    link.WriteByte(0x42);
+    link.FlushPort();
+    link.ClosePort();
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::steady_clock::now() - start)
+                        .count();
+    EXPECT_LT(ms, 2000);
+    EXPECT_FALSE(link.isOpen());
+}
+
 TEST(SerialLinkOpen, MissingDeviceFailsQuietlyWithTheSystemsReason) {
     ConnectionState state;
     test::ScriptedUserInterface ui;

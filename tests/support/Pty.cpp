@@ -54,6 +54,20 @@ std::vector<std::uint8_t> Pty::readAvailable(int timeoutMs) {
     return bytes;
 }
 
+std::size_t Pty::fillTowardsMaster() {
+    const int fd = ::open(slavePath_.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return 0;
+    std::size_t total = 0;
+    const std::vector<std::uint8_t> chunk(256, 0x55);
+    for (;;) {
+        const auto n = ::write(fd, chunk.data(), chunk.size());
+        if (n <= 0) break;
+        total += std::size_t(n);
+    }
+    ::close(fd);
+    return total;
+}
+
 int Pty::slaveBaudRate() const {
     return sim::slaveRate(master_);
 }

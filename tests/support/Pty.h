@@ -23,6 +23,9 @@ public:
     void write(const std::vector<std::uint8_t>& bytes);
     // Bytes that arrive within timeoutMs of each other, until none arrives for that long.
     std::vector<std::uint8_t> readAvailable(int timeoutMs = 50);
+    // Fills the line towards the master until it takes no more, as a reader that stopped leaves
+    // it; returns the bytes written.
+    std::size_t fillTowardsMaster();
     // The rate the program set on its side of the line.
     int slaveBaudRate() const;
 

@@ -1,0 +1,19 @@
+#include "link/SerialLinePlatform.h"
+
+#include <windows.h>
+
+namespace vtl::platform {
+
+qint64 queuedOutput(qintptr handle) {
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!::ClearCommError(reinterpret_cast<HANDLE>(handle), &errors, &status)) return -1;
+    return qint64(status.cbOutQue);
+}
+
+QString permissionProblem(const QString&) {
+    // A COM port refused on Windows is one that another program holds.
+    return {};
+}
+
+} // namespace vtl::platform
