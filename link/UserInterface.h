@@ -2,11 +2,16 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace vtl {
 
 enum class MessageButtons { Ok, OkCancel, YesNo, RetryCancel, AbortRetryIgnore };
 enum class MessageIcon { None, Stop, Question, Exclamation, Information };
 enum class MessageAnswer { Ok, Cancel, Yes, No, Retry, Abort, Ignore };
+
+// A window's status line: shows a text at once.
+using StatusLine = std::function<void(const QString& text)>;
 
 // Everything the protocol code shows or asks. A message's detail, when given, is the system's own
 // account of a failure (why a port would not open), shown beneath the fixed text. The desktop
@@ -28,6 +33,27 @@ public:
     // Why the exchange that just ended failed, in one line; empty when an exchange starts. The
     // messages a failure leads to stay as they are; this is the account beneath them.
     virtual void setFailureReason(const QString& reason) { (void)reason; }
+    // Makes `line` the target of setStatus and gives back the one it replaces. A front end
+    // without windows keeps its own target and gives back nothing.
+    virtual StatusLine replaceStatusLine(StatusLine line) {
+        (void)line;
+        return {};
+    }
+};
+
+// A configuration window's status line as the target of setStatus while the window is open; the
+// previous target comes back afterwards.
+class StatusLineScope {
+public:
+    StatusLineScope(UserInterface& ui, StatusLine line)
+        : ui_(ui), previous_(ui.replaceStatusLine(std::move(line))) {}
+    ~StatusLineScope() { ui_.replaceStatusLine(std::move(previous_)); }
+    StatusLineScope(const StatusLineScope&) = delete;
+    StatusLineScope& operator=(const StatusLineScope&) = delete;
+
+private:
+    UserInterface& ui_;
+    StatusLine previous_;
 };
 
 // Shows nothing and takes the safe answer: for code that runs where nobody can be asked.

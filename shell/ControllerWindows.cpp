@@ -38,7 +38,7 @@ QString describeController(const ConnectionState& state, ControllerWindow window
 void openControllerWindow(Session& session, ControllerWindow window, QWidget* parent) {
     if (window == ControllerWindow::MainPanel) {
         MainPanelDialog dialog(session, parent);
-        StatusLineScope status(session.ui, dialog.statusLine());
+        StatusLineScope status(session.ui, statusLineOf(dialog.statusLine()));
         PanelFileActions files(session, PanelFamily::Main, &dialog);
         QObject::connect(&dialog, &MainPanelDialog::backupRequested, &dialog,
                          [&files] { files.backup(); });

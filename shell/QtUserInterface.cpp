@@ -98,21 +98,24 @@ void QtUserInterface::setWaitCursor(bool on) {
 }
 
 void QtUserInterface::setStatus(const QString& text) {
-    if (!statusLine_) return;
-    statusLine_->setText(text);
-    // Progress texts come from inside long blocking loops with no event loop running.
-    statusLine_->repaint();
+    if (statusLine_) statusLine_(text);
 }
 
-StatusLineScope::StatusLineScope(UserInterface& ui, QLineEdit* line)
-    : qt_(dynamic_cast<QtUserInterface*>(&ui)) {
-    if (!qt_) return;
-    previous_ = qt_->statusLine();
-    qt_->setStatusLine(line);
+StatusLine QtUserInterface::replaceStatusLine(StatusLine line) {
+    std::swap(line, statusLine_);
+    return line;
 }
 
-StatusLineScope::~StatusLineScope() {
-    if (qt_) qt_->setStatusLine(previous_.data());
+void QtUserInterface::setStatusLine(QLineEdit* line) {
+    statusLine_ = statusLineOf(line);
+}
+
+StatusLine statusLineOf(QLineEdit* line) {
+    return [edit = QPointer<QLineEdit>(line)](const QString& text) {
+        if (!edit) return;
+        edit->setText(text);
+        edit->repaint();
+    };
 }
 
 } // namespace vtl

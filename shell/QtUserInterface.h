@@ -19,33 +19,23 @@ public:
     void setTitle(const QString& title) override;
     void setWaitCursor(bool on) override;
     void setStatus(const QString& text) override;
+    StatusLine replaceStatusLine(StatusLine line) override;
 
     // The window whose title shows progress and that owns the message boxes.
     void setTitleWindow(QWidget* window) { titleWindow_ = window; }
     QWidget* titleWindow() const { return titleWindow_; }
-    void setStatusLine(QLineEdit* line) { statusLine_ = line; }
-    QLineEdit* statusLine() const { return statusLine_; }
+    void setStatusLine(QLineEdit* line);
 
 private:
     QWidget* parentForBoxes() const;
 
     QPointer<QWidget> titleWindow_;
-    QPointer<QLineEdit> statusLine_;
+    StatusLine statusLine_;
     bool waiting_ = false;
 };
 
-// Makes a configuration window's status line the target of setStatus while the window is open and
-// gives the previous one back afterwards. Does nothing for other user interfaces.
-class StatusLineScope {
-public:
-    StatusLineScope(UserInterface& ui, QLineEdit* line);
-    ~StatusLineScope();
-    StatusLineScope(const StatusLineScope&) = delete;
-    StatusLineScope& operator=(const StatusLineScope&) = delete;
-
-private:
-    QtUserInterface* qt_;
-    QPointer<QLineEdit> previous_;
-};
+// A line edit as a status line. Progress texts come from inside long loops with no event loop
+// running, so each is painted at once; a line edit that is gone shows nothing.
+StatusLine statusLineOf(QLineEdit* line);
 
 } // namespace vtl

@@ -303,7 +303,7 @@ TEST(QtUserInterfaceTest, TitleCursorAndStatusLine) {
     QLineEdit outer, inner;
     qtUi.setStatusLine(&outer);
     {
-        StatusLineScope scope(qtUi, &inner);
+        StatusLineScope scope(qtUi, statusLineOf(&inner));
         qtUi.setStatus(QStringLiteral("Reading Block 1 of 4"));
     }
     qtUi.setStatus(QStringLiteral("Finished Creating Panel File"));
