@@ -45,10 +45,10 @@ RoutingPageView RoutingTableOperations::pageView() const {
     return view;
 }
 
-void RoutingTableOperations::open() {
+bool RoutingTableOperations::open() {
     SkipNextRead = false;
     page_ = 0;
-    load();
+    return load();
 }
 
 void RoutingTableOperations::communicationError() {

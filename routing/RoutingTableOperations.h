@@ -47,8 +47,8 @@ public:
     int broadcastCount() const { return broadcastCount_; }
     RoutingPageView pageView() const;
 
-    // The window opens on page 0 and loads.
-    void open();
+    // The window opens on page 0 and loads; false when the read failed.
+    bool open();
     // Reads the table from the controller at the end of the cable (unless SkipNextRead) and shows
     // it; on failure the rows stay as they were.
     bool load();
