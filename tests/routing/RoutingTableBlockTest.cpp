@@ -58,15 +58,6 @@ TEST(RoutingTableBlock, MainPanelBlockKeepsRowOrderAndItsMtuLowByteFirst) {
     EXPECT_EQ(at(b, 1270, 6), (Bytes{255, 255, 0, 0, 220, 5}));
 }
 
-TEST(RoutingTableBlock, OnlyTheFirstSixteenMarkedRowsAreListed) {
-    RoutingTable t = filledTable(RoutingMode::Lan);
-    for (int row = 100; row < 120; ++row)
-        t.rows[std::size_t(row)].broadcast = true;
-    const Bytes b = buildRoutingTableBlock(RoutingMode::Lan, t, 1);
-    EXPECT_EQ(at(b, 2024, 4), (Bytes{10, 1, 0, 101}));
-    EXPECT_EQ(at(b, 2084, 4), (Bytes{10, 1, 0, 116}));
-}
-
 TEST(RoutingTableBlock, ParseThenBuildGivesTheSameBlock) {
     for (const RoutingMode mode : {RoutingMode::Lan, RoutingMode::MainPanel}) {
         SCOPED_TRACE(routingModeName(mode).toStdString());
@@ -85,34 +76,6 @@ TEST(RoutingTableBlock, ParseThenBuildGivesTheSameBlock) {
     EXPECT_EQ(routing::intervalIndex(45000), 6);
 }
 
-TEST(RoutingTableBlock, ShortReplyReadsAsZerosPastItsEnd) {
-    const Bytes full =
-        buildRoutingTableBlock(RoutingMode::MainPanel, filledTable(RoutingMode::MainPanel), 1);
-    RoutingTable parsed = RoutingTable::labelled(RoutingMode::MainPanel);
-    parseRoutingTableBlock(RoutingMode::MainPanel, std::span(full).first(15), parsed);
-    EXPECT_EQ(parsed.rows[0].ip, "10.1.0.1");
-    EXPECT_EQ(parsed.rows[1].ip, "10.1.0.2");
-    EXPECT_EQ(parsed.rows[1].mac, "00-00-00-00-00-00");
-    EXPECT_EQ(parsed.rows[2].ip, "0.0.0.0");
-    EXPECT_EQ(parsed.subnetMask, "0.0.0.0");
-    EXPECT_EQ(parsed.mtu, "0");
-}
-
-TEST(RoutingTableBlock, ServerListMarksEveryRowWithItsAddressAndSkipsEmptyPlaces) {
-    Bytes block(2100, 0);
-    for (int row = 0; row < 125; ++row)
-        block[std::size_t(24 + 16 * row)] = row == 40 ? 7 : 9; // 9.0.0.0 twice, 7.0.0.0 once
-    const Bytes list{0, 0, 0, 0, 255, 255, 255, 255, 9, 0, 0, 0};
-    std::copy(list.begin(), list.end(), block.begin() + 2024);
-    RoutingTable parsed = RoutingTable::labelled(RoutingMode::Lan);
-    parseRoutingTableBlock(RoutingMode::Lan, block, parsed);
-    int marked = 0;
-    for (const RoutingRow& r : parsed.rows)
-        marked += r.broadcast;
-    EXPECT_EQ(marked, 124);
-    EXPECT_FALSE(parsed.rows[40].broadcast);
-}
-
 TEST(RoutingTableBlock, NormalizeMac) {
     const std::pair<const char*, const char*> cases[] = {
         {"1:2:3", "01-02-03-00-00-00"},
@@ -124,12 +87,6 @@ TEST(RoutingTableBlock, NormalizeMac) {
     };
     for (const auto& [typed, shown] : cases)
         EXPECT_EQ(NormalizeMac(QString::fromLatin1(typed)), QLatin1String(shown)) << typed;
-}
-
-TEST(RoutingTableBlock, TextsToBytes) {
-    EXPECT_EQ(ipBytes("192.168.1"), (std::array<std::uint8_t, 4>{192, 168, 1, 0}));
-    EXPECT_EQ(ipBytes(""), (std::array<std::uint8_t, 4>{0, 0, 0, 0}));
-    EXPECT_EQ(macBytes("0A-1B-X2"), (std::array<std::uint8_t, 6>{0x0A, 0x1B, 0x02, 0, 0, 0}));
 }
 
 } // namespace

@@ -1,4 +1,3 @@
-#include "routing/RoutingTableFile.h"
 #include "tests/routing/RoutingRig.h"
 
 #include <gtest/gtest.h>
@@ -132,16 +131,6 @@ TEST(RoutingTableFile, AFailedSaveLeavesTheOldFileAsItWas) {
     }
     // A folder that is not there cannot take the file either.
     EXPECT_FALSE(rig.ops.saveFile(rig.path("none/TABLE.NET")));
-}
-
-TEST(RoutingTableFile, ModeOfAFileComesFromItsMark) {
-    RoutingRig lan(RoutingMode::Lan);
-    ASSERT_TRUE(lan.ops.saveFile(lan.path()));
-    EXPECT_EQ(RoutingTableFile::modeOf(lan.path()), RoutingMode::Lan);
-    RoutingRig main(RoutingMode::MainPanel);
-    ASSERT_TRUE(main.ops.saveFile(main.path()));
-    EXPECT_EQ(RoutingTableFile::modeOf(main.path()), RoutingMode::MainPanel);
-    EXPECT_EQ(RoutingTableFile::modeOf(main.path("MISSING.NET")), std::nullopt);
 }
 
 } // namespace
