@@ -81,7 +81,9 @@ private:
 };
 
 ReadResult Reader::run(const QString& text) {
-    const QStringList lines = text.split(QLatin1Char('\n'));
+    // A spreadsheet may put a byte order mark before the header.
+    const bool bom = text.startsWith(QChar(0xFEFF));
+    const QStringList lines = (bom ? text.mid(1) : text).split(QLatin1Char('\n'));
     bool header = false;
     for (const QString& raw : lines) {
         ++line_;
