@@ -30,5 +30,8 @@ int runIdentify(CommandContext& ctx);
 int runInspect(CommandContext& ctx);
 int runBackup(CommandContext& ctx);
 int runRestore(CommandContext& ctx);
+int runRouting(CommandContext& ctx);
+// inspect of a routing table file (".NET").
+int inspectRoutingFile(CommandContext& ctx, const QString& path, bool json);
 
 } // namespace vtl::cli

@@ -65,8 +65,12 @@ int runInspect(CommandContext& ctx) {
         QStringLiteral("Shows the header and the records of a panel file, without a controller."));
     parser.addHelpOption();
     parser.addOption({QStringLiteral("json"), QStringLiteral("Write JSON instead of text.")});
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The panel file."));
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("The panel file, or a routing table file (.NET)."));
     if (auto status = parseArguments(parser, ctx, 1, "FILE")) return *status;
+    if (parser.positionalArguments().first().endsWith(QLatin1String(".NET"), Qt::CaseInsensitive))
+        return inspectRoutingFile(ctx, parser.positionalArguments().first(),
+                                  parser.isSet(QStringLiteral("json")));
 
     QFile file(parser.positionalArguments().first());
     if (!file.open(QIODevice::ReadOnly)) {

@@ -13,9 +13,10 @@ const char* const Usage = R"(Usage: vtl-cli COMMAND [OPTIONS]
 Commands:
   ports      list the ports the connection window offers
   identify   connect to a controller and say what it is
-  inspect    show the header and records of a panel file
+  inspect    show the header and records of a panel file, or a routing table file
   backup     back up a controller's whole memory to a panel file
   restore    send a panel file back to a controller
+  routing    read or send a controller's IP routing table (.NET or .csv file)
 
 Run "vtl-cli COMMAND --help" for the options of a command.
 Exit status: 0 done, 1 failed or refused, 2 usage error.
@@ -44,6 +45,7 @@ int main(int argc, char** argv) {
     if (command == QLatin1String("inspect")) return vtl::cli::runInspect(ctx);
     if (command == QLatin1String("backup")) return vtl::cli::runBackup(ctx);
     if (command == QLatin1String("restore")) return vtl::cli::runRestore(ctx);
+    if (command == QLatin1String("routing")) return vtl::cli::runRouting(ctx);
     err << "vtl-cli: unknown command \"" << command << "\"\n" << Usage;
     return vtl::cli::ExitUsage;
 }

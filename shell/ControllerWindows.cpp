@@ -1,6 +1,7 @@
 #include "shell/ControllerWindows.h"
 
 #include "panels/MainPanelDialog.h"
+#include "routing/RoutingTableWindow.h"
 #include "shell/ControllerFoundDialog.h"
 #include "shell/PanelFileActions.h"
 #include "shell/QtUserInterface.h"
@@ -44,6 +45,8 @@ void openControllerWindow(Session& session, ControllerWindow window, QWidget* pa
                          [&files] { files.backup(); });
         QObject::connect(&dialog, &MainPanelDialog::restoreRequested, &dialog,
                          [&files] { files.restore(); });
+        QObject::connect(&dialog, &MainPanelDialog::ethernetRequested, &dialog,
+                         [&session, &dialog] { openRoutingTableWindow(session, &dialog); });
         dialog.start();
         dialog.exec();
         return;

@@ -1,5 +1,6 @@
 #include "sim/SimulatedController.h"
 
+#include "sim/RoutingTableRecord.h"
 #include "sim/SubPanelRecords.h"
 
 #include <algorithm>
@@ -520,6 +521,10 @@ int SimulatedController::applyWrite(RecordKey key, const QByteArray& data) {
         for (const subpanel::BlockWrite& b : blocks)
             memory_.write(b.key, b.data);
         if (!blocks.isEmpty()) return 0;
+    }
+    if (key == routingtable::Key) {
+        if (const QString why = routingtable::refusal(options_.model, data); !why.isEmpty())
+            violation(why);
     }
     memory_.write(key, data);
     if (options_.model == Model::Main && key == RecordKey{38, 49, 0} && data.size() >= 8) {

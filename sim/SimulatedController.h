@@ -28,7 +28,9 @@ struct ControllerOptions {
     std::int64_t talkIntervalUs = 25'000;       // Sub LAN: one frame on the bus per interval
     int pollEvery = 3;                          // Sub LAN: every n-th own frame polls station 0
     std::int64_t pollWindowUs = 80'000;         // how long a poll waits for 0x01 0x01
-    std::int64_t frameGapUs = 1'000'000;        // a silence this long inside a frame cuts it short
+    // A silence this long inside a frame cuts it short: the PC pauses 300 ms before every LAN frame,
+    // so after a request it gave up on, its next one starts afresh.
+    std::int64_t frameGapUs = 250'000;
     std::int64_t busHoldTimeoutUs = 30'000'000; // Sub LAN: a silent PC loses the bus (0: never)
     bool paceBytes = true;                      // each byte takes ten bit times at the line rate
 };

@@ -1,0 +1,137 @@
+#include "tests/routing/RoutingRig.h"
+
+#include <gtest/gtest.h>
+
+namespace vtl::test {
+namespace {
+
+// A table edited away from what the controller holds, with marks, an odd interval, mask and MTU.
+void editTable(RoutingTable& t, RoutingMode mode) {
+    t.rows[0].ip = QStringLiteral("172.16.5.1");
+    t.rows[0].mac = QStringLiteral("12-34-56-78-9A-BC");
+    t.subnetMask = QStringLiteral("255.255.252.0");
+    t.mtu = QStringLiteral("1400");
+    if (mode == RoutingMode::Lan) {
+        t.rows[0].broadcast = true;
+        t.rows[9].broadcast = true;
+        t.rows[0].intervalMs = 7000;
+        t.rows[1].intervalMs = 60000;
+        t.rows[1].gateway = QStringLiteral("172.16.5.254");
+    }
+}
+
+TEST(RoutingTableFile, SaveThenOpenInTheSameModeGivesTheSameTableWithoutTheController) {
+    for (const RoutingMode mode : {RoutingMode::Lan, RoutingMode::MainPanel}) {
+        SCOPED_TRACE(routingModeName(mode).toStdString());
+        RoutingRig rig(mode);
+        rig.ops.open();
+        editTable(rig.ops.table(), mode);
+        const RoutingTable saved = rig.ops.table();
+        ASSERT_TRUE(rig.ops.saveFile(rig.path()));
+
+        const QByteArray bytes = rig.fileBytes(rig.path());
+        const auto block = buildRoutingTableBlock(mode, saved, 3);
+        if (mode == RoutingMode::Lan) {
+            ASSERT_EQ(bytes.size(), 2502);
+            EXPECT_EQ(bytes.left(2), QByteArray("\x5A\x14"));
+            EXPECT_EQ(bytes.mid(2, 2100),
+                      QByteArray(reinterpret_cast<const char*>(block.data()), 2100));
+        } else {
+            ASSERT_EQ(bytes.size(), 2500);
+            EXPECT_EQ(bytes.left(1276),
+                      QByteArray(reinterpret_cast<const char*>(block.data()), 1276));
+        }
+
+        const int served = rig.sim.controller.requestsServed();
+        rig.ops.clear();
+        ASSERT_NE(rig.ops.table(), saved);
+        ASSERT_TRUE(rig.ops.openFile(rig.path()));
+        EXPECT_EQ(rig.ops.table(), saved);
+        EXPECT_EQ(rig.ops.broadcastCount(), mode == RoutingMode::Lan ? 2 : 0);
+        EXPECT_EQ(rig.sim.controller.requestsServed(), served);
+        EXPECT_TRUE(rig.sim.ui.messages.isEmpty()) << rig.sim.ui.briefs().join('\n').toStdString();
+    }
+}
+
+struct Refusal {
+    const char* name;
+    RoutingMode savedIn;
+    const char* gateway; // the first row's address when saved
+    RoutingMode openedIn;
+    const char* message; // empty: accepted
+};
+
+TEST(RoutingTableFile, AFileIsReadOnlyInTheModeItWasWrittenIn) {
+    const Refusal cases[] = {
+        {"main panel file in LAN mode", RoutingMode::MainPanel, "10.0.0.1", RoutingMode::Lan,
+         "This File Is Not For A RZQ-410."},
+        // It passes for marked, but is two bytes short of a LAN file.
+        {"main panel file whose gateway begins 90.20, in LAN mode", RoutingMode::MainPanel,
+         "90.20.0.0", RoutingMode::Lan, "Error In Reading The File."},
+        {"LAN file in LAN mode", RoutingMode::Lan, "10.0.0.1", RoutingMode::Lan, ""},
+        {"LAN file in main panel mode", RoutingMode::Lan, "10.0.0.1", RoutingMode::MainPanel,
+         "This File Is Not For A RZQ-320."},
+        {"main panel file whose gateway begins 90.20, in main panel mode", RoutingMode::MainPanel,
+         "90.20.0.0", RoutingMode::MainPanel, "This File Is Not For A RZQ-320."},
+    };
+    for (const Refusal& c : cases) {
+        SCOPED_TRACE(c.name);
+        RoutingRig writer(c.savedIn);
+        writer.ops.table().rows[0].ip = QString::fromLatin1(c.gateway);
+        ASSERT_TRUE(writer.ops.saveFile(writer.path()));
+
+        RoutingRig reader(c.openedIn);
+        reader.ops.open();
+        const RoutingTable before = reader.ops.table();
+        const bool accepted = reader.ops.openFile(writer.path());
+        EXPECT_EQ(accepted, *c.message == 0);
+        if (accepted) continue;
+        EXPECT_EQ(reader.ops.table(), before);
+        ASSERT_EQ(reader.sim.ui.messages.size(), 1);
+        EXPECT_EQ(reader.sim.ui.messages[0].brief(), QStringLiteral("[Error] %1").arg(c.message));
+        EXPECT_EQ(reader.sim.ui.messages[0].icon, MessageIcon::Stop);
+    }
+}
+
+TEST(RoutingTableFile, ShortAndMissingFilesAreNotReadAndChangeNothing) {
+    RoutingRig rig(RoutingMode::Lan);
+    rig.ops.open();
+    const RoutingTable before = rig.ops.table();
+    ASSERT_TRUE(rig.ops.saveFile(rig.path("FULL.NET")));
+    const QByteArray full = rig.fileBytes(rig.path("FULL.NET"));
+    rig.writeFile(rig.path("SHORT.NET"), full.left(2101));
+    rig.writeFile(rig.path("ONE.NET"), full.left(1));
+
+    for (const char* name : {"SHORT.NET", "ONE.NET", "MISSING.NET"}) {
+        SCOPED_TRACE(name);
+        rig.sim.ui.messages.clear();
+        EXPECT_FALSE(rig.ops.openFile(rig.path(name)));
+        EXPECT_EQ(rig.ops.table(), before);
+        EXPECT_EQ(rig.sim.ui.briefs(), QStringList{"[Error] Error In Reading The File."});
+    }
+    EXPECT_FALSE(QFile::exists(rig.path("MISSING.NET")));
+}
+
+TEST(RoutingTableFile, AFailedSaveLeavesTheOldFileAsItWas) {
+    RoutingRig rig(RoutingMode::MainPanel);
+    rig.ops.open();
+    const QByteArray old("an older routing table");
+    for (const qint64 budget : {0, 1000, 2499}) {
+        SCOPED_TRACE(budget);
+        rig.writeFile(rig.path(), old);
+        rig.sim.ui.messages.clear();
+        FailingSaveFile file(rig.path(), budget);
+        EXPECT_FALSE(rig.ops.saveFile(file));
+        EXPECT_EQ(rig.fileBytes(rig.path()), old);
+        EXPECT_EQ(rig.dirEntries(), QStringList{"TABLE.NET"});
+        ASSERT_EQ(rig.sim.ui.messages.size(), 1);
+        EXPECT_EQ(rig.sim.ui.messages[0].brief(),
+                  "[Error] Error In Writing To The File. File May Be Marked As Read-Only.");
+        EXPECT_EQ(rig.sim.ui.messages[0].icon, MessageIcon::Stop);
+    }
+    // A folder that is not there cannot take the file either.
+    EXPECT_FALSE(rig.ops.saveFile(rig.path("none/TABLE.NET")));
+}
+
+} // namespace
+} // namespace vtl::test
