@@ -51,10 +51,13 @@ ReadResult read(const QString& path, RoutingMode mode) {
     if (bytes.size() < 2) return {{}, QLatin1String(ReadError)};
     if (mode == RoutingMode::Lan && !hasMark(bytes)) return {{}, QLatin1String(NotForLan)};
     if (mode == RoutingMode::MainPanel && hasMark(bytes)) return {{}, QLatin1String(NotForMain)};
-    // Bytes that are not in the file must not be made up.
-    if (std::size_t(bytes.size()) < fileSize(mode)) return {{}, QLatin1String(ReadError)};
-
+    // Bytes that are not in the file must not be made up; the filler after the block means nothing,
+    // so a file that holds the whole block is read (a main panel file marked by its gateway's
+    // 90.20 opened in LAN mode is two filler bytes short).
     const qsizetype start = mode == RoutingMode::Lan ? 2 : 0;
+    if (std::size_t(bytes.size()) < std::size_t(start) + routing::blockSize(mode))
+        return {{}, QLatin1String(ReadError)};
+
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData()) + start;
     return {std::vector<std::uint8_t>(data, data + routing::blockSize(mode)), {}};
 }

