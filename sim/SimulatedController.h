@@ -145,6 +145,7 @@ private:
     void handleRead();
     void handleWrite();
     void handleRelease();
+    void applyPendingMove();
     int applyWrite(RecordKey key, const QByteArray& data); // the new line rate, or 0
     QByteArray replyData(RecordKey key, std::uint8_t& b3, std::uint8_t& b4);
     void sendReplyPart();
@@ -204,6 +205,8 @@ private:
     std::deque<OutByte> out_;
     std::int64_t lastDueUs_ = 0;
     std::optional<std::pair<std::int64_t, int>> pendingRate_; // (when, rate)
+    // Sub LAN: a new address and settings byte, taken on when the bus comes back.
+    std::optional<std::pair<int, std::uint8_t>> pendingMove_;
 
     // Sub LAN bus
     Bus bus_ = Bus::Talking;
