@@ -1,6 +1,7 @@
 #include "shell/ControllerWindows.h"
 
 #include "panels/MainPanelDialog.h"
+#include "panels/SubPanelDialog.h"
 #include "shell/ControllerFoundDialog.h"
 #include "shell/PanelFileActions.h"
 #include "shell/QtUserInterface.h"
@@ -43,6 +44,19 @@ void openControllerWindow(Session& session, ControllerWindow window, QWidget* pa
         QObject::connect(&dialog, &MainPanelDialog::backupRequested, &dialog,
                          [&files] { files.backup(); });
         QObject::connect(&dialog, &MainPanelDialog::restoreRequested, &dialog,
+                         [&files] { files.restore(); });
+        dialog.start();
+        dialog.exec();
+        return;
+    }
+    if (window == ControllerWindow::SubPanel) {
+        SubPanelOperations operations(session);
+        SubPanelDialog dialog(operations, parent);
+        StatusLineScope status(session.ui, dialog.statusLine());
+        PanelFileActions files(session, PanelFamily::Sub, &dialog);
+        QObject::connect(&dialog, &SubPanelDialog::backupRequested, &dialog,
+                         [&files] { files.backup(); });
+        QObject::connect(&dialog, &SubPanelDialog::restoreRequested, &dialog,
                          [&files] { files.restore(); });
         dialog.start();
         dialog.exec();
