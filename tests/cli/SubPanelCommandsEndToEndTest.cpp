@@ -65,7 +65,6 @@ TEST_P(SubPanelSettings, ShowSendAndReadBack) {
     run = cli(sim.port, {"settings", "--json"});
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.err);
     EXPECT_TRUE(run.out.contains("\"address\":12,\"baud\":38400")) << qPrintable(run.out);
-    EXPECT_TRUE(run.out.contains("\"last-panel\":true")) << qPrintable(run.out);
     EXPECT_EQ(run.out.contains("\"kestrom-compatible\":true"), m.kestrom) << qPrintable(run.out);
     EXPECT_EQ(sim.stop(), 0) << qPrintable(sim.errors);
 }
@@ -103,14 +102,18 @@ TEST(SubPanelModbus, ShowWriteAndReadBack) {
     EXPECT_EQ(sim.stop(), 0) << qPrintable(sim.errors);
 }
 
-TEST(SubPanelModbus, RefusedWhereTheWindowOffersNone) {
+TEST(SubPanelRefusals, SettingsTheWindowDoesNotShow) {
     SimProcess sim(QStringLiteral(VTL_SIM_EXE),
-                   {"--model", "sub4000", "--address", "4", "--baud", "38400", "--pty"});
+                   {"--model", "sub5000", "--address", "4", "--baud", "38400", "--pty"});
     ASSERT_FALSE(sim.port.isEmpty());
-    const RunResult run = cli(sim.port, {"modbus"});
+    RunResult run = cli(sim.port, {"modbus"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.out.isEmpty());
     EXPECT_TRUE(run.err.contains("offers no ModBus settings")) << qPrintable(run.err);
+    run = cli(sim.port, {"settings", "--set", "kestrom-compatible=yes"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.contains("no kestrom-compatible setting; nothing sent"))
+        << qPrintable(run.err);
+    EXPECT_FALSE(run.err.contains("Configuration Sent"));
     EXPECT_EQ(sim.stop(), 0) << qPrintable(sim.errors);
 }
 

@@ -36,28 +36,6 @@ TEST(ModbusSettingsRules, RecordToControlsAndBack) {
     }
 }
 
-TEST(ModbusSettingsRules, ButtonCycles) {
-    for (const auto& [from, to] :
-         std::initializer_list<std::pair<const char*, const char*>>{{"9600", "19200"},
-                                                                    {"19200", "38400"},
-                                                                    {"38400", "2400"},
-                                                                    {"2400", "9600"},
-                                                                    {"???", "9600"}})
-        EXPECT_EQ(nextModbusBaudText(QString::fromLatin1(from)), to) << from;
-    struct Row {
-        bool ascii;
-        const char* from;
-        const char* to;
-    };
-    for (const Row& r :
-         {Row{false, "N-8-1", "E-8-1"}, Row{false, "E-8-1", "O-8-1"}, Row{false, "O-8-1", "N-8-1"},
-          Row{false, "E-7-1", "N-8-1"}, Row{false, "???", "N-8-1"}, Row{true, "E-7-1", "O-7-1"},
-          Row{true, "O-7-1", "E-7-1"}, Row{true, "N-8-1", "E-7-1"}, Row{true, "???", "E-7-1"}})
-        EXPECT_EQ(nextModbusFormatText(QString::fromLatin1(r.from), r.ascii), r.to) << r.from;
-    EXPECT_EQ(modbusFormatForMode(false), "N-8-1");
-    EXPECT_EQ(modbusFormatForMode(true), "E-7-1");
-}
-
 struct ModbusWithSimulatedSubPanel : ::testing::Test {
     SubPanelRig rig{subPanel(sim::Model::Sub6000)};
     ModbusSetupOperations ops{rig.s.session};

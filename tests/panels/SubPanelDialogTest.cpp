@@ -98,21 +98,14 @@ TEST_F(SubPanelWindow, BaudButtonAndAddressField) {
     EXPECT_EQ(press(*dialog, "baud"), "19200");
     EXPECT_EQ(press(*dialog, "baud"), "38400");
     EXPECT_EQ(press(*dialog, "baud"), "9600");
+    v.baudText = "";
+    dialog->showView(v);
+    EXPECT_EQ(press(*dialog, "baud"), "9600");
 
     auto* address = find<AddressSpinBox>(*dialog, "address");
     address->setText("124");
     address->stepBy(1);
     EXPECT_EQ(address->text(), "124");
-}
-
-TEST_F(SubPanelWindow, SendFromTheWindow) {
-    open(Model::Sub3000);
-    find<AddressSpinBox>(*dialog, "address")->setText("130");
-    press(*dialog, "baud"); // 19200 -> 38400
-    find<QCheckBox>(*dialog, "lastPanel")->click();
-    press(*dialog, "send");
-    EXPECT_EQ(rig->requests().last(), "254/126/124/52 []");
-    EXPECT_EQ(rig->s.ui.briefs(), QStringList{"[VTL] Configuration Sent"});
 }
 
 TEST_F(SubPanelWindow, ModbusSetupOpensFromItsButton) {
@@ -151,12 +144,18 @@ TEST_F(ModbusWindow, ModeButtonsResetTheFormatNotTheRate) {
     EXPECT_TRUE(find(dialog, "ok")->isDefault());
 
     EXPECT_EQ(press(dialog, "baud"), "19200");
+    EXPECT_EQ(press(dialog, "baud"), "38400");
+    EXPECT_EQ(press(dialog, "baud"), "2400");
+    EXPECT_EQ(press(dialog, "baud"), "9600");
+    EXPECT_EQ(press(dialog, "baud"), "19200");
     find<QRadioButton>(dialog, "rtu")->click();
     EXPECT_EQ(find(dialog, "data")->text(), "N-8-1");
     EXPECT_EQ(press(dialog, "data"), "E-8-1");
     EXPECT_EQ(press(dialog, "data"), "O-8-1");
     find<QRadioButton>(dialog, "ascii")->click();
     EXPECT_EQ(find(dialog, "data")->text(), "E-7-1");
+    EXPECT_EQ(press(dialog, "data"), "O-7-1");
+    EXPECT_EQ(press(dialog, "data"), "E-7-1");
     find<QRadioButton>(dialog, "rtu")->click();
     EXPECT_EQ(find(dialog, "data")->text(), "N-8-1");
     EXPECT_EQ(find(dialog, "baud")->text(), "19200");

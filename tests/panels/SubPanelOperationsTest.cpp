@@ -16,18 +16,12 @@ const sim::RecordKey CompatibilityKey{50, 0, 104};
 #define EXPECT_NO_VIOLATION(rig)                                                                   \
     EXPECT_TRUE((rig).violations().isEmpty()) << qPrintable((rig).violations().join('\n'))
 
-TEST(SubPanelSettingsRules, AddressSettingsByteAndBaudButton) {
-    for (const auto& [text, address] :
-         std::initializer_list<std::pair<const char*, int>>{{"7", 7},
-                                                            {"124", 124},
-                                                            {"125", 124},
-                                                            {"300", 124},
-                                                            {"0", 1},
-                                                            {"", 1},
-                                                            {"ab", 1},
-                                                            {"-3", 1},
-                                                            {" 12 ", 12}})
-        EXPECT_EQ(clampSubPanelAddress(QString::fromLatin1(text)), address) << text;
+TEST(SubPanelSettingsRules, AddressAndSettingsByte) {
+    const QStringList texts{"7", "124", "125", "300", "0", "", "ab", "-3", " 12 "};
+    const std::vector<int> addresses{7, 124, 124, 124, 1, 1, 1, 1, 12};
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(clampSubPanelAddress(texts[i]), addresses[std::size_t(i)])
+            << texts[i].toStdString();
     struct Row {
         const char* baud;
         bool lastPanel;
@@ -41,15 +35,6 @@ TEST(SubPanelSettingsRules, AddressSettingsByteAndBaudButton) {
         EXPECT_EQ(subLineBaudRate(*code), QByteArray(r.baud).toInt());
     }
     EXPECT_EQ(subLineBaudRate(7), 38400);
-    for (const auto& [from, to] :
-         std::initializer_list<std::pair<const char*, const char*>>{{"9600", "19200"},
-                                                                    {"19200", "38400"},
-                                                                    {"38400", "9600"},
-                                                                    {"4800", "9600"},
-                                                                    {"1200", "9600"},
-                                                                    {"2400", "9600"},
-                                                                    {"", "9600"}})
-        EXPECT_EQ(nextSubPanelBaudText(QString::fromLatin1(from)), to) << from;
 }
 
 TEST(SubPanelWindowLogic, OpeningShowsWhatEachModelOffers) {
