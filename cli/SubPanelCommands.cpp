@@ -163,6 +163,11 @@ int runSubPanelSettings(CommandContext& ctx) {
     if (changes->kestrom) view.kestromCompatible = *changes->kestrom;
     if (!ops.send(view)) return ExitFailed;
     print(ctx, json, subPanelFields(view));
+    // The window goes on to the address and baud when the user gives the flag up; say so here.
+    if (view.kestromShown && !ops.compatibilityWritten()) {
+        ctx.err << "kestrom-compatible was not written" << Qt::endl;
+        return ExitFailed;
+    }
     return ExitDone;
 }
 

@@ -116,19 +116,20 @@ bool SubPanelOperations::disconnectedFromNetwork() {
     return false;
 }
 
-void SubPanelOperations::writeCompatibility(bool set) {
+bool SubPanelOperations::writeCompatibility(bool set) {
     const std::uint8_t flag = set ? 1 : 0;
     for (;;) {
         s_.state.ReleasePending = 1;
         if (s_.exchange.write(std::uint8_t(s_.state.PanelAddress), C::CompatibilityFlag,
                               std::span(&flag, 1)))
-            return;
+            return true;
         // Cancel still sends the address and baud.
-        if (!askRetry(s_, QStringLiteral("Problem Sending Panel Setting."))) return;
+        if (!askRetry(s_, QStringLiteral("Problem Sending Panel Setting."))) return false;
     }
 }
 
 bool SubPanelOperations::send(const SubPanelView& view) {
+    compatibilityWritten_ = false;
     if (!disconnectedFromNetwork()) return false;
     const std::uint8_t baudCode =
         subLineBaudCodeForText(view.baudText).value_or(memory_.LastBaudCode);
@@ -149,7 +150,7 @@ bool SubPanelOperations::send(const SubPanelView& view) {
 
     if (isKestromCompatible(state)) {
         clock.sleepMs(WritePauseMs);
-        writeCompatibility(view.kestromCompatible);
+        compatibilityWritten_ = writeCompatibility(view.kestromCompatible);
     }
 
     clock.sleepMs(WritePauseMs);

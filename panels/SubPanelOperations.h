@@ -50,6 +50,9 @@ public:
     // failed.
     bool clear();
 
+    // Whether the last Send's compatibility write went out; false too where there is none.
+    bool compatibilityWritten() const { return compatibilityWritten_; }
+
     Session& session() const { return s_; }
 
 private:
@@ -58,10 +61,11 @@ private:
     void readStatus();
     bool readCompatibility(SubPanelView& view, bool atOpening);
     bool disconnectedFromNetwork();
-    void writeCompatibility(bool set);
+    bool writeCompatibility(bool set);
 
     Session& s_;
     SubPanelMemory& memory_;
+    bool compatibilityWritten_ = false;
 };
 
 } // namespace vtl

@@ -121,7 +121,7 @@ TEST(SubPanelClear, ClearsWithYesAndWritesTheDescriptorSize) {
     QTemporaryDir dir;
     const QString dump = dir.filePath("memory.txt");
     SimProcess sim(QStringLiteral(VTL_SIM_EXE), {"--model", "sub3000", "--address", "6", "--baud",
-                                                 "9600", "--pty", "--dump", dump});
+                                                 "38400", "--pty", "--dump", dump});
     ASSERT_FALSE(sim.port.isEmpty());
     const RunResult run = cli(sim.port, {"clear", "--yes"});
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.err);

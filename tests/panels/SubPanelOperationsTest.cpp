@@ -114,6 +114,7 @@ TEST(SubPanelWindowLogic, SendWritesInOrderAndFollowsTheController) {
     EXPECT_EQ(rig.s.state.LinkMode, LinkModeSubLan);
     EXPECT_EQ(rig.s.controller.peek(CompatibilityKey), QByteArray(1, 1));
     EXPECT_EQ(rig.memory.LastBaudCode, 5);
+    EXPECT_TRUE(rig.ops.compatibilityWritten());
 
     // Load finds the controller where it was sent.
     SubPanelView again;
@@ -158,6 +159,7 @@ TEST(SubPanelWindowLogic, CancelOnTheCompatibilityWriteStillSendsAddressAndBaud)
     EXPECT_EQ(rig.s.ui.briefs(),
               (QStringList{"[VTL] Problem Sending Panel Setting.", "[VTL] Configuration Sent"}));
     EXPECT_EQ(rig.s.ui.messages[0].buttons, MessageButtons::RetryCancel);
+    EXPECT_FALSE(rig.ops.compatibilityWritten());
     EXPECT_NO_VIOLATION(rig);
 }
 
