@@ -638,7 +638,8 @@ void SimulatedController::talkSlot() {
     if (options_.markerValue && k % 7 == 3) {
         frame = busFrame(0, 0, 0, *options_.markerValue, 205);
         note = QStringLiteral("marker");
-    } else if (options_.secondStation > 0 && k % 2 == 1) {
+    } else if (options_.secondStation > 0 && requestsServed_ >= options_.secondStationAfter &&
+               k % 2 == 1) {
         const auto other = std::uint8_t(options_.secondStation);
         frame = busFrame(std::uint8_t(other % 125 + 1), other, 33, 0, 0);
         note = QStringLiteral("second station");

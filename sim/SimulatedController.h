@@ -23,6 +23,7 @@ struct ControllerOptions {
     int subPanelType = -1; // sub panels, reported by the read of command 50, table 5; -1: model's
     // Sub LAN: a second station heard on the bus (0: none), and a marker frame from station 0.
     int secondStation = 0;
+    int secondStationAfter = 0; // requests served before the second station is first heard
     std::optional<std::uint8_t> markerValue;
     std::int64_t responseDelayUs = 2'000;
     std::int64_t talkIntervalUs = 25'000;       // Sub LAN: one frame on the bus per interval

@@ -117,6 +117,23 @@ TEST(SubPanelRefusals, SettingsTheWindowDoesNotShow) {
     EXPECT_EQ(sim.stop(), 0) << qPrintable(sim.errors);
 }
 
+TEST(SubPanelRefusals, ASecondStationStopsSendBeforeAnyWrite) {
+    // The second station starts talking once the program has identified the sub panel and read
+    // its status.
+    SimProcess sim(QStringLiteral(VTL_SIM_EXE),
+                   {"--model", "sub3000", "--address", "4", "--baud", "38400", "--pty",
+                    "--second-station", "7", "--second-station-after", "2", "--log"});
+    ASSERT_FALSE(sim.port.isEmpty());
+    const RunResult run = cli(sim.port, {"settings", "--set", "address=9"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_TRUE(run.err.contains(
+        "[Error] Controller Does Not Appear To Be Disconnected From The Network!\n"))
+        << qPrintable(run.err);
+    EXPECT_EQ(sim.stop(), 0) << qPrintable(sim.errors);
+    EXPECT_EQ(sim.errors.count(" heard request: "), 2) << qPrintable(sim.errors);
+}
+
 TEST(SubPanelClear, ClearsWithYesAndWritesTheDescriptorSize) {
     QTemporaryDir dir;
     const QString dump = dir.filePath("memory.txt");
