@@ -69,5 +69,13 @@ TEST_F(ModbusWithSimulatedSubPanel, AGivenUpReadShowsZeroesNotTheBytesOfTheFaile
     EXPECT_EQ(rig.s.ui.messages[1].icon, MessageIcon::Exclamation);
 }
 
+TEST_F(ModbusWithSimulatedSubPanel, AGivenUpWriteAsksThenEnds) {
+    rig.s.controller.faults.noAnswer = true;
+    rig.s.ui.answer(MessageAnswer::Retry);
+    EXPECT_FALSE(ops.ok(view(false, "9600", "N-8-1")));
+    EXPECT_EQ(rig.s.ui.briefs(), QStringList(2, "[VTL] Problem Writing Modbus Configuration."));
+    EXPECT_EQ(rig.requests().size(), 2);
+}
+
 } // namespace
 } // namespace vtl
