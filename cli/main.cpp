@@ -1,6 +1,7 @@
 // vtl-cli: the headless front end. Messages of the protocol go to standard error as
 // "[Caption] Text"; results go to standard output as "key: value" lines.
 #include "cli/Commands.h"
+#include "cli/SubPanelCommands.h"
 
 #include <QCoreApplication>
 
@@ -17,6 +18,9 @@ Commands:
   backup     back up a controller's whole memory to a panel file
   restore    send a panel file back to a controller
   routing    read or send a controller's IP routing table (.NET or .csv file)
+  settings   show a sub panel's settings, or change and send them (--set)
+  modbus     show a sub panel's ModBus settings, or change and write them (--set)
+  clear      clear a sub panel's whole memory (--yes)
 
 Run "vtl-cli COMMAND --help" for the options of a command.
 Exit status: 0 done, 1 failed or refused, 2 usage error.
@@ -46,6 +50,9 @@ int main(int argc, char** argv) {
     if (command == QLatin1String("backup")) return vtl::cli::runBackup(ctx);
     if (command == QLatin1String("restore")) return vtl::cli::runRestore(ctx);
     if (command == QLatin1String("routing")) return vtl::cli::runRouting(ctx);
+    if (command == QLatin1String("settings")) return vtl::cli::runSubPanelSettings(ctx);
+    if (command == QLatin1String("modbus")) return vtl::cli::runModbus(ctx);
+    if (command == QLatin1String("clear")) return vtl::cli::runSubPanelClear(ctx);
     err << "vtl-cli: unknown command \"" << command << "\"\n" << Usage;
     return vtl::cli::ExitUsage;
 }

@@ -21,16 +21,16 @@ void AddressSpinBox::setText(const QString& text) {
 }
 
 void AddressSpinBox::stepBy(int steps) {
-    const int value = std::clamp(int(clampPanelAddress(text())) + steps, 1, 125);
+    const int value = std::clamp(clamped() + steps, 1, maximum_);
     setText(QString::number(value));
     selectAll();
 }
 
 QAbstractSpinBox::StepEnabled AddressSpinBox::stepEnabled() const {
-    const int value = clampPanelAddress(text());
+    const int value = clamped();
     StepEnabled enabled = StepNone;
     if (value > 1) enabled |= StepDownEnabled;
-    if (value < 125) enabled |= StepUpEnabled;
+    if (value < maximum_) enabled |= StepUpEnabled;
     return enabled;
 }
 
@@ -39,8 +39,12 @@ void AddressSpinBox::focusOutEvent(QFocusEvent* event) {
     clampText();
 }
 
+int AddressSpinBox::clamped() const {
+    return std::min(int(clampPanelAddress(text())), maximum_);
+}
+
 void AddressSpinBox::clampText() {
-    setText(QString::number(clampPanelAddress(text())));
+    setText(QString::number(clamped()));
 }
 
 } // namespace vtl

@@ -5,11 +5,13 @@
 namespace vtl {
 
 // A number field with spin buttons that, like the controller's address, accepts any text while
-// being edited and is limited to 1-125 when it loses the focus.
+// being edited and is limited to 1-maximum (125 unless told) when it loses the focus.
 class AddressSpinBox final : public QAbstractSpinBox {
     Q_OBJECT
 public:
     explicit AddressSpinBox(QWidget* parent = nullptr);
+    // The sub panel window stops at 124.
+    void setMaximum(int maximum) { maximum_ = maximum; }
 
     QString text() const;
     void setText(const QString& text);
@@ -21,6 +23,9 @@ protected:
 
 private:
     void clampText();
+    int clamped() const;
+
+    int maximum_ = 125;
 };
 
 } // namespace vtl

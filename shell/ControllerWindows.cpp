@@ -2,6 +2,7 @@
 
 #include "panels/MainPanelDialog.h"
 #include "routing/RoutingTableWindow.h"
+#include "panels/SubPanelDialog.h"
 #include "shell/ControllerFoundDialog.h"
 #include "shell/PanelFileActions.h"
 #include "shell/QtUserInterface.h"
@@ -47,6 +48,19 @@ void openControllerWindow(Session& session, ControllerWindow window, QWidget* pa
                          [&files] { files.restore(); });
         QObject::connect(&dialog, &MainPanelDialog::ethernetRequested, &dialog,
                          [&session, &dialog] { openRoutingTableWindow(session, &dialog); });
+        dialog.start();
+        dialog.exec();
+        return;
+    }
+    if (window == ControllerWindow::SubPanel) {
+        SubPanelOperations operations(session);
+        SubPanelDialog dialog(operations, parent);
+        StatusLineScope status(session.ui, statusLineOf(dialog.statusLine()));
+        PanelFileActions files(session, PanelFamily::Sub, &dialog);
+        QObject::connect(&dialog, &SubPanelDialog::backupRequested, &dialog,
+                         [&files] { files.backup(); });
+        QObject::connect(&dialog, &SubPanelDialog::restoreRequested, &dialog,
+                         [&files] { files.restore(); });
         dialog.start();
         dialog.exec();
         return;

@@ -119,6 +119,7 @@ void SimulatedController::advance(std::int64_t nowUs) {
         now_ - std::max(lastRxUs_, lastDueUs_) >= options_.busHoldTimeoutUs) {
         bus_ = Bus::Talking;
         nextTalkUs_ = now_;
+        applyPendingMove();
     }
     busTick();
     // Bytes nobody reads are lost: a closed line drops them, a full input queue overflows.
@@ -408,6 +409,16 @@ void SimulatedController::handleRelease() {
     }
     bus_ = Bus::Talking;
     nextTalkUs_ = now_ + options_.talkIntervalUs;
+    applyPendingMove();
+}
+
+void SimulatedController::applyPendingMove() {
+    if (!pendingMove_) return;
+    address_ = pendingMove_->first;
+    settingsByte_ = pendingMove_->second;
+    pendingMove_.reset();
+    const int rate = subRateOfCode(settingsByte_ >> 2);
+    if (rate != lineRate_) pendingRate_ = std::make_pair(now_, rate);
 }
 
 void SimulatedController::handleRead() {
@@ -501,9 +512,8 @@ void SimulatedController::handleWrite() {
     if (command == 128) {
         memory_.clear();
     } else if (command == 126 && subLan()) {
-        address_ = header_[3];
-        settingsByte_ = header_[4];
-        newRate = subRateOfCode(settingsByte_ >> 2);
+        // The sub panel keeps its address and rate until the PC hands the bus back.
+        pendingMove_ = std::make_pair(int(header_[3]), header_[4]);
     } else {
         newRate = applyWrite({std::uint8_t(command - 100), header_[3], header_[4]}, data_);
     }
@@ -633,7 +643,8 @@ void SimulatedController::talkSlot() {
     if (options_.markerValue && k % 7 == 3) {
         frame = busFrame(0, 0, 0, *options_.markerValue, 205);
         note = QStringLiteral("marker");
-    } else if (options_.secondStation > 0 && k % 2 == 1) {
+    } else if (options_.secondStation > 0 && requestsServed_ >= options_.secondStationAfter &&
+               k % 2 == 1) {
         const auto other = std::uint8_t(options_.secondStation);
         frame = busFrame(std::uint8_t(other % 125 + 1), other, 33, 0, 0);
         note = QStringLiteral("second station");

@@ -23,6 +23,7 @@ struct ControllerOptions {
     int subPanelType = -1; // sub panels, reported by the read of command 50, table 5; -1: model's
     // Sub LAN: a second station heard on the bus (0: none), and a marker frame from station 0.
     int secondStation = 0;
+    int secondStationAfter = 0; // requests served before the second station is first heard
     std::optional<std::uint8_t> markerValue;
     std::int64_t responseDelayUs = 2'000;
     std::int64_t talkIntervalUs = 25'000;       // Sub LAN: one frame on the bus per interval
@@ -147,6 +148,7 @@ private:
     void handleRead();
     void handleWrite();
     void handleRelease();
+    void applyPendingMove();
     int applyWrite(RecordKey key, const QByteArray& data); // the new line rate, or 0
     QByteArray replyData(RecordKey key, std::uint8_t& b3, std::uint8_t& b4);
     void sendReplyPart();
@@ -206,6 +208,8 @@ private:
     std::deque<OutByte> out_;
     std::int64_t lastDueUs_ = 0;
     std::optional<std::pair<std::int64_t, int>> pendingRate_; // (when, rate)
+    // Sub LAN: a new address and settings byte, taken on when the bus comes back.
+    std::optional<std::pair<int, std::uint8_t>> pendingMove_;
 
     // Sub LAN bus
     Bus bus_ = Bus::Talking;

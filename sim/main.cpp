@@ -65,12 +65,17 @@ int main(int argc, char** argv) {
         {QStringLiteral("second-station")},
         QStringLiteral("Sub LAN: another station at address N talks on the bus too."),
         QStringLiteral("N"));
+    const QCommandLineOption secondStationAfter(
+        {QStringLiteral("second-station-after")},
+        QStringLiteral("Sub LAN: the second station is heard only after N requests were served, "
+                       "so that the program can connect first."),
+        QStringLiteral("N"), QStringLiteral("0"));
     const QCommandLineOption marker(
         {QStringLiteral("marker")},
         QStringLiteral("Sub LAN: station 0 sends a marker frame carrying VALUE."),
         QStringLiteral("VALUE"));
     parser.addOptions({model, address, baud, typeCode, subPanelType, pty, tcp, log, cleared, dump,
-                       secondStation, marker});
+                       secondStation, secondStationAfter, marker});
     parser.process(app);
 
     const auto chosen = modelFromName(parser.value(model));
@@ -105,6 +110,9 @@ int main(int argc, char** argv) {
         if (!ok || options.secondStation < 1 || options.secondStation > 255)
             return fail(QStringLiteral("bad --second-station"));
     }
+    options.secondStationAfter = parser.value(secondStationAfter).toInt(&ok);
+    if (!ok || options.secondStationAfter < 0)
+        return fail(QStringLiteral("bad --second-station-after"));
     if (parser.isSet(marker)) {
         const int value = parser.value(marker).toInt(&ok);
         if (!ok || value < 0 || value > 255) return fail(QStringLiteral("bad --marker"));

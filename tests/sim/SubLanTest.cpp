@@ -33,15 +33,16 @@ ControllerOptions sub(Model model = Model::Sub4000) {
 }
 
 // Listens for the controller's poll of station 0 and answers it.
-bool takeBus(SimLine& line) {
+bool takeBus(SimLine& line, char address = 5) {
+    const QByteArray poll = QByteArray("EEE\x0E\x0F\x00", 6) + address;
     QByteArray heard;
     for (int i = 0; i < 2000; ++i) {
         const auto b = line.pipe.readByte(110);
         if (!b) continue;
         heard += char(*b);
         const QByteArray tail = heard.right(11);
-        if (tail.size() == 11 && tail.startsWith(QByteArray("EEE\x0E\x0F\x00\x05", 7)) &&
-            (tail[7] == 31 || tail[7] == 32) && tail[8] == 0 && tail[9] == 0) {
+        if (tail.size() == 11 && tail.startsWith(poll) && (tail[7] == 31 || tail[7] == 32) &&
+            tail[8] == 0 && tail[9] == 0) {
             line.clock.sleepMs(5);
             line.send(bytesOf({1, 1}));
             return true;
@@ -132,16 +133,20 @@ TEST(SubLan, SecondStationAndMarkerAreHeard) {
     EXPECT_TRUE(marker);
 }
 
-TEST(SubLan, AddressAndRateWriteTakesEffectAfterTheAck) {
+TEST(SubLan, AddressAndRateWriteTakesEffectWhenTheBusIsReleased) {
     SimLine line(sub());
     ASSERT_TRUE(takeBus(line));
     line.send(subRequest(254, 126, 9, (1 << 2) | 0x20) + le16(0) + bytesOf({0xFF}));
     EXPECT_EQ(hex(line.read()), "01");
+    EXPECT_EQ(line.sim.address(), 5);
+    EXPECT_EQ(line.sim.lineRate(), 19200);
+    line.send(QByteArray("EEE\x0E\x0F", 5) + bytesOf({254, 0, 39, 0, 0, 37}));
     EXPECT_EQ(line.sim.address(), 9);
-    EXPECT_EQ(line.sim.lineRate(), 9600);
     line.pipe.open(9600);
+    ASSERT_TRUE(takeBus(line, 9));
     line.send(subRequest(254, 26, 0, 0));
     EXPECT_EQ(hex(line.read()), "45 45 45 0e 0f 00 09 7e 09 24 b4 00 00");
+    EXPECT_TRUE(line.sim.violations().isEmpty()) << qPrintable(line.sim.violations().join('\n'));
 }
 
 TEST(SubLan, RecordWritesAndClear) {

@@ -1,0 +1,95 @@
+#include "panels/ModbusSetupDialog.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace vtl {
+
+namespace {
+
+QPushButton* makeButton(const QString& text, const QString& name) {
+    auto* button = new QPushButton(text);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QGroupBox* groupOf(const QString& title, std::initializer_list<QWidget*> widgets) {
+    auto* group = new QGroupBox(title);
+    auto* layout = new QVBoxLayout(group);
+    for (auto* w : widgets)
+        layout->addWidget(w);
+    return group;
+}
+
+} // namespace
+
+ModbusSetupDialog::ModbusSetupDialog(ModbusSetupOperations& operations, QWidget* parent)
+    : QDialog(parent), ops_(operations) {
+    setWindowTitle(QStringLiteral("ModBus Setup"));
+
+    rtu_ = new QRadioButton(QStringLiteral("RTU"));
+    rtu_->setObjectName(QStringLiteral("rtu"));
+    ascii_ = new QRadioButton(QStringLiteral("ASCII"));
+    ascii_->setObjectName(QStringLiteral("ascii"));
+    connect(rtu_, &QRadioButton::clicked, this, [this] { chooseMode(false); });
+    connect(ascii_, &QRadioButton::clicked, this, [this] { chooseMode(true); });
+    baud_ = makeButton(QStringLiteral("???"), QStringLiteral("baud"));
+    connect(baud_, &QPushButton::clicked, this,
+            [this] { baud_->setText(nextModbusBaudText(baud_->text())); });
+    data_ = makeButton(QStringLiteral("???"), QStringLiteral("data"));
+    connect(data_, &QPushButton::clicked, this,
+            [this] { data_->setText(nextModbusFormatText(data_->text(), ascii_->isChecked())); });
+
+    auto* groups = new QHBoxLayout;
+    groups->addWidget(groupOf(QStringLiteral("Mode"), {rtu_, ascii_}));
+    groups->addWidget(groupOf(QStringLiteral("Baud"), {baud_}));
+    groups->addWidget(groupOf(QStringLiteral("Data"), {data_}));
+
+    auto* ok = makeButton(QStringLiteral("OK"), QStringLiteral("ok"));
+    auto* cancel = makeButton(QStringLiteral("Cancel"), QStringLiteral("cancel"));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto* bottom = new QHBoxLayout;
+    bottom->addStretch();
+    bottom->addWidget(ok);
+    bottom->addWidget(cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(groups);
+    layout->addLayout(bottom);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void ModbusSetupDialog::start() {
+    ModbusView v;
+    ops_.open(v);
+    showView(v);
+}
+
+ModbusView ModbusSetupDialog::view() const {
+    return {ascii_->isChecked(), baud_->text(), data_->text()};
+}
+
+void ModbusSetupDialog::showView(const ModbusView& v) {
+    (v.ascii ? ascii_ : rtu_)->setChecked(true);
+    baud_->setText(v.baudText);
+    data_->setText(v.dataText);
+}
+
+void ModbusSetupDialog::chooseMode(bool ascii) {
+    // The baud button keeps its rate.
+    data_->setText(modbusFormatForMode(ascii));
+}
+
+void ModbusSetupDialog::accept() {
+    // Closes after the write, and after the user gave it up alike.
+    ops_.ok(view());
+    QDialog::accept();
+}
+
+} // namespace vtl

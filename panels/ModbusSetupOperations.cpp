@@ -1,0 +1,55 @@
+#include "panels/ModbusSetupOperations.h"
+
+#include "link/CommandSet.h"
+#include "link/Session.h"
+
+#include <algorithm>
+
+namespace vtl {
+
+namespace C = commands;
+
+namespace {
+
+bool askRetry(Session& s, const QString& text) {
+    return s.ui.message(text, QStringLiteral("VTL"), MessageButtons::RetryCancel,
+                        MessageIcon::Exclamation) == MessageAnswer::Retry;
+}
+
+} // namespace
+
+bool ModbusSetupOperations::open(ModbusView& view) {
+    auto& reply = s_.buffers.ReplyBuffer;
+    std::fill_n(reply.begin(), C::ModbusSettingsSize, std::uint8_t(0));
+    ModbusBytes bytes{};
+    for (;;) {
+        // The window hands the bus back itself.
+        s_.state.ReleasePending = 0;
+        if (s_.exchange.read(std::uint8_t(s_.state.PanelAddress), C::ModbusSettings)) {
+            s_.exchange.ReleaseBus();
+            // Only what this reply brought; a short one leaves the rest zero.
+            const auto received = std::min<std::uint32_t>(s_.buffers.TransferLength, bytes.size());
+            std::copy_n(reply.begin(), received, bytes.begin());
+            view = modbusViewOf(bytes);
+            return true;
+        }
+        if (!askRetry(s_, QStringLiteral("Problem Retrieving Modbus Configuration."))) {
+            view = modbusViewOf(bytes);
+            return false;
+        }
+    }
+}
+
+bool ModbusSetupOperations::ok(const ModbusView& view) {
+    const ModbusBytes bytes = modbusBytesOf(view);
+    for (;;) {
+        s_.state.ReleasePending = 0;
+        if (s_.exchange.write(std::uint8_t(s_.state.PanelAddress), C::ModbusSettings, bytes)) {
+            s_.exchange.ReleaseBus();
+            return true;
+        }
+        if (!askRetry(s_, QStringLiteral("Problem Writing Modbus Configuration."))) return false;
+    }
+}
+
+} // namespace vtl
