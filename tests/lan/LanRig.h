@@ -12,8 +12,9 @@ namespace vtl::test {
 // A session connected to a simulated LAN controller at address 12 and 19200 baud, as the connect
 // procedure leaves it; its settings block and BACnet block can be replaced before a read.
 struct LanRig {
-    explicit LanRig(sim::Model model = sim::Model::Lan490, int typeCode = -1)
-        : sim(simOptions(model, 12, 19200, typeCode)) {
+    explicit LanRig(sim::Model model = sim::Model::Lan490, int typeCode = -1,
+                    std::optional<std::uint32_t> result = {})
+        : sim(withResult(simOptions(model, 12, 19200, typeCode), result)) {
         sim.state.BaudRate = 19200;
         sim.state.PanelAddress = 127;
         sim.connectLan();
@@ -30,6 +31,12 @@ struct LanRig {
         for (const auto& f : sim.controller.framesNoted(QStringLiteral("request")))
             if (f.bytes.size() > 12 && std::uint8_t(f.bytes[12]) == command) ++n;
         return n;
+    }
+
+    static sim::ControllerOptions withResult(sim::ControllerOptions options,
+                                             std::optional<std::uint32_t> result) {
+        options.settingsResult = result;
+        return options;
     }
 
     SimSession sim;
