@@ -30,5 +30,8 @@ int runIdentify(CommandContext& ctx);
 int runInspect(CommandContext& ctx);
 int runBackup(CommandContext& ctx);
 int runRestore(CommandContext& ctx);
+int runSettings(CommandContext& ctx);
+int runBacnet(CommandContext& ctx);
+int runClear(CommandContext& ctx);
 
 } // namespace vtl::cli

@@ -16,6 +16,9 @@ Commands:
   inspect    show the header and records of a panel file
   backup     back up a controller's whole memory to a panel file
   restore    send a panel file back to a controller
+  settings   show a controller's settings, or change some and send them
+  bacnet     show a LAN controller's BACnet settings, or change some and send them
+  clear      clear a controller's memory (--yes to confirm)
 
 Run "vtl-cli COMMAND --help" for the options of a command.
 Exit status: 0 done, 1 failed or refused, 2 usage error.
@@ -44,6 +47,9 @@ int main(int argc, char** argv) {
     if (command == QLatin1String("inspect")) return vtl::cli::runInspect(ctx);
     if (command == QLatin1String("backup")) return vtl::cli::runBackup(ctx);
     if (command == QLatin1String("restore")) return vtl::cli::runRestore(ctx);
+    if (command == QLatin1String("settings")) return vtl::cli::runSettings(ctx);
+    if (command == QLatin1String("bacnet")) return vtl::cli::runBacnet(ctx);
+    if (command == QLatin1String("clear")) return vtl::cli::runClear(ctx);
     err << "vtl-cli: unknown command \"" << command << "\"\n" << Usage;
     return vtl::cli::ExitUsage;
 }

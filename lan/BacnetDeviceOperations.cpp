@@ -44,6 +44,7 @@ BacnetDeviceOperations::Outcome BacnetDeviceOperations::ok(const BacnetDeviceVie
                             MessageIcon::Exclamation, exchange.lastFailure().describe());
         return Outcome::Failed;
     }
+    lastSent_ = encoded.block;
     session_.ui.message(QStringLiteral("BACnet Configuration Sent"), Caption);
     return Outcome::Sent;
 }

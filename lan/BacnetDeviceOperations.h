@@ -24,10 +24,13 @@ public:
     // The block OK writes over: what was read, bytes past the reply's end as zero, at least 164
     // bytes long.
     const QByteArray& base() const { return base_; }
+    // The block of the last successful OK.
+    const QByteArray& lastSent() const { return lastSent_; }
 
 private:
     Session& session_;
     QByteArray base_;
+    QByteArray lastSent_;
 };
 
 } // namespace vtl

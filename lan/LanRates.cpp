@@ -43,8 +43,9 @@ std::span<const Rate> ratesOf(LanRateList list) {
     return {};
 }
 
-// The click cycle: 1200..4800 are shown when read but never reached by a click.
-QStringList cycleOf(LanRateList list) {
+} // namespace
+
+QStringList lanRateCycle(LanRateList list) {
     switch (list) {
     case LanRateList::Eight:
         return {QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400"),
@@ -56,8 +57,6 @@ QStringList cycleOf(LanRateList list) {
     }
     return {};
 }
-
-} // namespace
 
 std::optional<QString> lanRateText(LanRateList list, std::uint8_t code) {
     for (const Rate& r : ratesOf(list))
@@ -79,7 +78,7 @@ QStringList lanRateTexts(LanRateList list) {
 }
 
 QString nextLanRate(LanRateList list, const QString& text, bool keepOutsideCycle) {
-    const QStringList cycle = cycleOf(list);
+    const QStringList cycle = lanRateCycle(list);
     const auto i = cycle.indexOf(text);
     if (i < 0) return keepOutsideCycle ? text : cycle.first();
     return cycle[(i + 1) % cycle.size()];

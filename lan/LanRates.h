@@ -24,6 +24,8 @@ std::optional<std::uint8_t> lanRateCode(LanRateList list, const QString& text);
 // All captions the list can show, slowest first.
 QStringList lanRateTexts(LanRateList list);
 
+// The captions a click can reach, in click order: 1200..4800 are shown when read, never reached.
+QStringList lanRateCycle(LanRateList list);
 // The next caption of a rate button on a click. The Sub LAN B button leaves a caption outside its
 // cycle as it is; every other button turns it into "9600".
 QString nextLanRate(LanRateList list, const QString& text, bool keepOutsideCycle = false);
