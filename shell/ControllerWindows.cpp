@@ -1,5 +1,6 @@
 #include "shell/ControllerWindows.h"
 
+#include "lan/LanControllerDialog.h"
 #include "panels/MainPanelDialog.h"
 #include "shell/ControllerFoundDialog.h"
 #include "shell/PanelFileActions.h"
@@ -35,6 +36,23 @@ QString describeController(const ConnectionState& state, ControllerWindow window
     return lines.join(QLatin1Char('\n'));
 }
 
+namespace {
+
+void openLanControllerWindow(Session& session, QWidget* parent) {
+    LanControllerDialog dialog(session, parent);
+    StatusLineScope status(session.ui, dialog.statusLine());
+    PanelFileActions files(session, PanelFamily::Lan, &dialog);
+    QObject::connect(&dialog, &LanControllerDialog::backupRequested, &dialog,
+                     [&files] { files.backup(); });
+    QObject::connect(&dialog, &LanControllerDialog::restoreRequested, &dialog,
+                     [&files] { files.restore(); });
+    // The IP routing table window opens from ethernetRequested once it exists.
+    dialog.start();
+    dialog.exec();
+}
+
+} // namespace
+
 void openControllerWindow(Session& session, ControllerWindow window, QWidget* parent) {
     if (window == ControllerWindow::MainPanel) {
         MainPanelDialog dialog(session, parent);
@@ -46,6 +64,10 @@ void openControllerWindow(Session& session, ControllerWindow window, QWidget* pa
                          [&files] { files.restore(); });
         dialog.start();
         dialog.exec();
+        return;
+    }
+    if (window == ControllerWindow::LanController) {
+        openLanControllerWindow(session, parent);
         return;
     }
     ControllerFoundDialog dialog(session.state, window, parent);
