@@ -2,6 +2,7 @@
 #include "lan/BacnetDeviceDialog.h"
 #include "lan/RangeSpinBox.h"
 #include "panels/AddressSpinBox.h"
+#include "shell/ControllerWindows.h"
 #include "tests/lan/LanRig.h"
 
 #include <QApplication>
@@ -186,6 +187,34 @@ TEST(LanControllerWindow, BacnetConfigurationOpensTheBacnetWindow) {
               (QStringList{"[VTL] Device Must Be Assigned A Name. Configuration NOT Sent.",
                            "[VTL] BACnet Configuration Sent"}));
     EXPECT_EQ(w.rig.sim.controller.peek(LanRig::BacnetKey).mid(0, 7).toHex(), "00000005414855");
+}
+
+} // namespace
+} // namespace vtl
+
+namespace vtl {
+namespace {
+
+TEST(LanControllerWindow, TheConnectSequenceOpensItForEveryLanTypeCode) {
+    for (const auto& [model, typeCode] : {std::pair{sim::Model::Lan490, 499},
+                                          {sim::Model::Lan600, 600},
+                                          {sim::Model::Lan602, 699}}) {
+        LanRig rig(model, typeCode);
+        const auto window = windowForTypeCode(std::uint32_t(typeCode));
+        ASSERT_EQ(window, ControllerWindow::LanController) << typeCode;
+        QString seen;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<LanControllerDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            seen = dialog->findChild<QLabel*>("firmware")->text();
+            dialog->reject();
+        });
+        openControllerWindow(rig.sim.session, window, nullptr);
+        EXPECT_EQ(seen, QStringLiteral("Firmware version : %1.%2")
+                            .arg(typeCode / 100)
+                            .arg(typeCode % 100, 2, 10, QLatin1Char('0')));
+        EXPECT_EQ(rig.sim.state.PanelAddress, 12u);
+    }
 }
 
 } // namespace
