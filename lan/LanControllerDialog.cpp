@@ -94,11 +94,9 @@ void LanControllerDialog::build() {
     auto* modemGroup = new QGroupBox(QStringLiteral("Modem String"));
     (new QVBoxLayout(modemGroup))->addWidget(modemString_);
 
-    auto* ethernet =
-        makeButton(QStringLiteral("Ethernet Configuration"), QStringLiteral("ethernet"));
-    // Opens the IP routing table window once that window exists.
-    ethernet->setEnabled(false);
-    connect(ethernet, &QPushButton::clicked, this, &LanControllerDialog::ethernetRequested);
+    ethernet_ = makeButton(QStringLiteral("Ethernet Configuration"), QStringLiteral("ethernet"));
+    ethernet_->setEnabled(false);
+    connect(ethernet_, &QPushButton::clicked, this, &LanControllerDialog::ethernetRequested);
     auto* bacnetConfiguration =
         makeButton(QStringLiteral("BACnet Configuration"), QStringLiteral("bacnetConfiguration"));
     connect(bacnetConfiguration, &QPushButton::clicked, this, &LanControllerDialog::editBacnet);
@@ -137,7 +135,7 @@ void LanControllerDialog::build() {
     rates->addWidget(computerAGroup_, 1, 1);
     rates->addWidget(computerBGroup_, 1, 2);
     auto* extraButtons = new QVBoxLayout;
-    extraButtons->addWidget(ethernet);
+    extraButtons->addWidget(ethernet_);
     extraButtons->addWidget(bacnetConfiguration);
     rates->addLayout(extraButtons, 1, 3, 1, 2);
 
@@ -268,6 +266,10 @@ void LanControllerDialog::send() {
 
 void LanControllerDialog::clear() {
     ops_.clear();
+}
+
+void LanControllerDialog::offerEthernet(bool on) {
+    ethernet_->setEnabled(on);
 }
 
 void LanControllerDialog::editBacnet() {

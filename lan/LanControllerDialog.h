@@ -36,6 +36,8 @@ public:
     void send();
     void clear();
     void editBacnet();
+    // "Ethernet Configuration" stays disabled until the routing table window is offered here.
+    void offerEthernet(bool on);
 
 Q_SIGNALS:
     // The buttons whose work lives elsewhere: backup, restore and the routing table window.
@@ -61,6 +63,7 @@ private:
     QLabel* firmware_ = nullptr;
     QLineEdit* status_ = nullptr;
     QPushButton* send_ = nullptr;
+    QPushButton* ethernet_ = nullptr;
     QPushButton *mainNetwork_ = nullptr, *computerA_ = nullptr, *computerB_ = nullptr,
                 *subLanA_ = nullptr, *subLanB_ = nullptr, *bacnet_ = nullptr;
     QGroupBox *mainNetworkGroup_ = nullptr, *computerAGroup_ = nullptr, *computerBGroup_ = nullptr,

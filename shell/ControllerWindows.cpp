@@ -46,7 +46,7 @@ void openLanControllerWindow(Session& session, QWidget* parent) {
                      [&files] { files.backup(); });
     QObject::connect(&dialog, &LanControllerDialog::restoreRequested, &dialog,
                      [&files] { files.restore(); });
-    // The IP routing table window opens from ethernetRequested once it exists.
+    // The IP routing table window: connect ethernetRequested to it and offerEthernet(true).
     dialog.start();
     dialog.exec();
 }
