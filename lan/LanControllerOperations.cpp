@@ -30,9 +30,10 @@ void LanControllerOperations::applyForm(LanControllerView& view) const {
     view.mainNetwork = QStringLiteral("N-8-1");
 }
 
-void LanControllerOperations::communicationError(const QString& caption) const {
+void LanControllerOperations::communicationError(const QString& caption,
+                                                 const QString& detail) const {
     session_.ui.message(QStringLiteral("Communication Error"), caption, MessageButtons::Ok,
-                        MessageIcon::None, session_.exchange.lastFailure().describe());
+                        MessageIcon::None, detail);
 }
 
 bool LanControllerOperations::load(LanControllerView& view) {
@@ -40,10 +41,15 @@ bool LanControllerOperations::load(LanControllerView& view) {
     applyForm(view);
     auto& buffers = session_.buffers;
     // A reply shorter than the block would leave the rest to whatever an earlier exchange left.
-    const bool read = session_.exchange.read(C::DirectPanel, C::Status) &&
-                      buffers.TransferLength >= LanSettingsSize;
+    const bool answered = session_.exchange.read(C::DirectPanel, C::Status);
     const std::uint32_t received = buffers.TransferLength;
-    if (!read) communicationError(ErrorCaption);
+    const bool read = answered && received >= LanSettingsSize;
+    if (!read)
+        communicationError(ErrorCaption, answered
+                                             ? QStringLiteral("a reply of %1 bytes, %2 expected")
+                                                   .arg(received)
+                                                   .arg(LanSettingsSize)
+                                             : session_.exchange.lastFailure().describe());
     view.firmwareLine = MainPanelOperations::firmwareLine(session_.state.PanelTypeCode);
     if (!read) {
         if (lastRead_) {
@@ -68,7 +74,7 @@ bool LanControllerOperations::send(const LanControllerView& view) {
     const LanSettingsBlock block = lanSettingsToSend(view, *lastRead_);
     auto& state = session_.state;
     if (!session_.exchange.write(std::uint8_t(state.PanelAddress), C::Status, block)) {
-        communicationError(SendErrorCaption);
+        communicationError(SendErrorCaption, session_.exchange.lastFailure().describe());
         return false;
     }
     session_.ui.message(QStringLiteral("Configuration Sent"), QStringLiteral("VTL"));
@@ -88,7 +94,7 @@ bool LanControllerOperations::clear() {
     // The controller wants the clear twice; the second goes only after the first was taken.
     if (!session_.exchange.write(panel, C::ClearMemory) ||
         !session_.exchange.write(panel, C::ClearMemory)) {
-        communicationError(ErrorCaption);
+        communicationError(ErrorCaption, session_.exchange.lastFailure().describe());
         return false;
     }
     return true;

@@ -37,7 +37,7 @@ public:
     Session& session() const { return session_; }
 
 private:
-    void communicationError(const QString& caption) const;
+    void communicationError(const QString& caption, const QString& detail) const;
 
     Session& session_;
     std::optional<LanSettingsBlock> lastRead_;

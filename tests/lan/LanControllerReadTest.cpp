@@ -191,6 +191,7 @@ TEST(LanReadFailure, AShortReplyIsAFailedRead) {
     EXPECT_FALSE(ops.load(view));
     EXPECT_FALSE(ops.canSend());
     EXPECT_EQ(rig.sim.ui.briefs(), QStringList{"[Error] Communication Error"});
+    EXPECT_EQ(rig.sim.ui.messages[0].detail, "a reply of 54 bytes, 96 expected");
 }
 
 } // namespace
