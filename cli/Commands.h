@@ -33,5 +33,8 @@ int runRestore(CommandContext& ctx);
 int runRouting(CommandContext& ctx);
 // inspect of a routing table file (".NET").
 int inspectRoutingFile(CommandContext& ctx, const QString& path, bool json);
+int runSettings(CommandContext& ctx);
+int runBacnet(CommandContext& ctx);
+int runClear(CommandContext& ctx);
 
 } // namespace vtl::cli

@@ -18,9 +18,10 @@ Commands:
   backup     back up a controller's whole memory to a panel file
   restore    send a panel file back to a controller
   routing    read or send a controller's IP routing table (.NET or .csv file)
-  settings   show a sub panel's settings, or change and send them (--set)
+  settings   show a controller's settings, or change some and send them (--set)
   modbus     show a sub panel's ModBus settings, or change and write them (--set)
-  clear      clear a sub panel's whole memory (--yes)
+  bacnet     show a LAN controller's BACnet settings, or change some and send them
+  clear      clear a controller's memory (--yes to confirm)
 
 Run "vtl-cli COMMAND --help" for the options of a command.
 Exit status: 0 done, 1 failed or refused, 2 usage error.
@@ -50,9 +51,15 @@ int main(int argc, char** argv) {
     if (command == QLatin1String("backup")) return vtl::cli::runBackup(ctx);
     if (command == QLatin1String("restore")) return vtl::cli::runRestore(ctx);
     if (command == QLatin1String("routing")) return vtl::cli::runRouting(ctx);
-    if (command == QLatin1String("settings")) return vtl::cli::runSubPanelSettings(ctx);
+    // Every Sub LAN connection reaches a sub panel, every LAN connection a main panel or a LAN
+    // controller: the connection says which window's logic a command runs.
+    const bool subLan = args.contains(QLatin1String("--sub-lan"));
+    if (command == QLatin1String("settings"))
+        return subLan ? vtl::cli::runSubPanelSettings(ctx) : vtl::cli::runSettings(ctx);
+    if (command == QLatin1String("clear"))
+        return subLan ? vtl::cli::runSubPanelClear(ctx) : vtl::cli::runClear(ctx);
     if (command == QLatin1String("modbus")) return vtl::cli::runModbus(ctx);
-    if (command == QLatin1String("clear")) return vtl::cli::runSubPanelClear(ctx);
+    if (command == QLatin1String("bacnet")) return vtl::cli::runBacnet(ctx);
     err << "vtl-cli: unknown command \"" << command << "\"\n" << Usage;
     return vtl::cli::ExitUsage;
 }

@@ -1,5 +1,6 @@
 #include "shell/ControllerWindows.h"
 
+#include "lan/LanControllerDialog.h"
 #include "panels/MainPanelDialog.h"
 #include "routing/RoutingTableWindow.h"
 #include "panels/SubPanelDialog.h"
@@ -37,6 +38,25 @@ QString describeController(const ConnectionState& state, ControllerWindow window
     return lines.join(QLatin1Char('\n'));
 }
 
+namespace {
+
+void openLanControllerWindow(Session& session, QWidget* parent) {
+    LanControllerDialog dialog(session, parent);
+    StatusLineScope status(session.ui, statusLineOf(dialog.statusLine()));
+    PanelFileActions files(session, PanelFamily::Lan, &dialog);
+    QObject::connect(&dialog, &LanControllerDialog::backupRequested, &dialog,
+                     [&files] { files.backup(); });
+    QObject::connect(&dialog, &LanControllerDialog::restoreRequested, &dialog,
+                     [&files] { files.restore(); });
+    QObject::connect(&dialog, &LanControllerDialog::ethernetRequested, &dialog,
+                     [&session, &dialog] { openRoutingTableWindow(session, &dialog); });
+    dialog.offerEthernet(true);
+    dialog.start();
+    dialog.exec();
+}
+
+} // namespace
+
 void openControllerWindow(Session& session, ControllerWindow window, QWidget* parent) {
     if (window == ControllerWindow::MainPanel) {
         MainPanelDialog dialog(session, parent);
@@ -63,6 +83,10 @@ void openControllerWindow(Session& session, ControllerWindow window, QWidget* pa
                          [&files] { files.restore(); });
         dialog.start();
         dialog.exec();
+        return;
+    }
+    if (window == ControllerWindow::LanController) {
+        openLanControllerWindow(session, parent);
         return;
     }
     ControllerFoundDialog dialog(session.state, window, parent);

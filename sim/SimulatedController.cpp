@@ -1,5 +1,6 @@
 #include "sim/SimulatedController.h"
 
+#include "sim/LanControllerRecords.h"
 #include "sim/RoutingTableRecord.h"
 #include "sim/SubPanelRecords.h"
 
@@ -536,6 +537,9 @@ int SimulatedController::applyWrite(RecordKey key, const QByteArray& data) {
         if (const QString why = routingtable::refusal(options_.model, data); !why.isEmpty())
             violation(why);
     }
+    if (plainDataFraming())
+        if (const QString problem = lanWriteProblem(key, data); !problem.isEmpty())
+            violation(problem);
     memory_.write(key, data);
     if (options_.model == Model::Main && key == RecordKey{38, 49, 0} && data.size() >= 8) {
         address_ = std::uint8_t(data[7]);
@@ -565,6 +569,8 @@ QByteArray SimulatedController::replyData(RecordKey key, std::uint8_t& b3, std::
     }
     if (subLan() && key == RecordKey{24, 60, 125})
         return memory_.read({24, 82, 121}).value_or(QByteArray()).mid(1000, 692);
+    if (options_.settingsResult && plainDataFraming() && key == LanSettingsKey)
+        return withResultValue(memory_.read(key).value_or(QByteArray()), *options_.settingsResult);
     if (const auto data = memory_.read(key)) return *data;
     unknownReads_ << key;
     return {};

@@ -34,6 +34,8 @@ struct ControllerOptions {
     std::int64_t frameGapUs = 250'000;
     std::int64_t busHoldTimeoutUs = 30'000'000; // Sub LAN: a silent PC loses the bus (0: never)
     bool paceBytes = true;                      // each byte takes ten bit times at the line rate
+    // LAN controllers: the settings reply carries this result value after the block (100 bytes).
+    std::optional<std::uint32_t> settingsResult;
 };
 
 // Misbehaviour on request. Applies to the next `count` answers (-1: to every answer).

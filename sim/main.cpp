@@ -74,8 +74,12 @@ int main(int argc, char** argv) {
         {QStringLiteral("marker")},
         QStringLiteral("Sub LAN: station 0 sends a marker frame carrying VALUE."),
         QStringLiteral("VALUE"));
+    const QCommandLineOption result(
+        {QStringLiteral("result")},
+        QStringLiteral("LAN controllers: the settings reply carries VALUE after the block."),
+        QStringLiteral("VALUE"));
     parser.addOptions({model, address, baud, typeCode, subPanelType, pty, tcp, log, cleared, dump,
-                       secondStation, secondStationAfter, marker});
+                       secondStation, secondStationAfter, marker, result});
     parser.process(app);
 
     const auto chosen = modelFromName(parser.value(model));
@@ -117,6 +121,11 @@ int main(int argc, char** argv) {
         const int value = parser.value(marker).toInt(&ok);
         if (!ok || value < 0 || value > 255) return fail(QStringLiteral("bad --marker"));
         options.markerValue = std::uint8_t(value);
+    }
+    if (parser.isSet(result)) {
+        const auto value = parser.value(result).toUInt(&ok);
+        if (!ok) return fail(QStringLiteral("bad --result"));
+        options.settingsResult = value;
     }
     int port = 0;
     if (parser.isSet(tcp)) {

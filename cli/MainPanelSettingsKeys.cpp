@@ -1,0 +1,88 @@
+#include "cli/MainPanelSettingsKeys.h"
+
+#include "link/ConnectionState.h"
+#include "panels/MainPanelMemory.h"
+#include "panels/MainPanelOperations.h"
+
+namespace vtl::cli {
+
+namespace {
+
+constexpr const char* RateKeys[MainPortCount] = {"computer-a", "computer-b", "port-c", "port-d",
+                                                 "port-e"};
+
+QString cardText(int position) {
+    return position < 0 ? QString() : QString::number(position);
+}
+
+bool isPlain(const QString& value, int length) {
+    return value.size() <= length && value.toLatin1() == value.toUtf8();
+}
+
+} // namespace
+
+SettingLines mainPanelSettingLines(const ConnectionState& state, const MainPanelView& v,
+                                   const MainPanelMemory& memory) {
+    SettingLines lines{
+        {"controller", QStringLiteral("main panel")},
+        {"type-code", QString::number(state.PanelTypeCode)},
+        {"firmware", MainPanelOperations::firmwareLine(state.PanelTypeCode)
+                         .section(QLatin1Char(':'), 1)
+                         .trimmed()},
+        {"address", v.addressText},
+        {"last-panel", yesNo(v.lastPanel)},
+        {"in-cards", cardText(v.inCards)},
+        {"out-cards", cardText(v.outCards)},
+    };
+    for (int i = 0; i < MainPortCount; ++i)
+        lines.append({RateKeys[i], v.baudTexts[std::size_t(i)]});
+    lines.append({"port-d-role", v.portDRole});
+    lines.append({"port-e-role", v.portERole});
+    lines.append({"modem-string", memory.modemStringText()});
+    lines.append({"mcquay-password", memory.passwordText()});
+    return lines;
+}
+
+QString setMainPanelSetting(MainPanelView& v, MainPanelMemory& memory, const QString& key,
+                            const QString& value) {
+    auto refuse = [&](const QString& expected) {
+        return QStringLiteral("%1 takes %2, not \"%3\"").arg(key, expected, value);
+    };
+    for (int i = 0; i < MainPortCount; ++i) {
+        if (key != QLatin1String(RateKeys[i])) continue;
+        const QStringList rates = baudCycle(MainPort(i));
+        if (!rates.contains(value)) return refuse(rates.join(QStringLiteral(", ")));
+        v.baudTexts[std::size_t(i)] = value;
+        return {};
+    }
+    if (key == QLatin1String("address")) {
+        if (!isDigits(value, 3)) return refuse(QStringLiteral("a number"));
+        v.addressText = value;
+    } else if (key == QLatin1String("last-panel")) {
+        const auto on = parseYesNo(value);
+        if (!on) return refuse(QStringLiteral("yes or no"));
+        v.lastPanel = *on;
+    } else if (key == QLatin1String("in-cards") || key == QLatin1String("out-cards")) {
+        if (!isDigits(value, 1) || value.toInt() > MaxCards)
+            return refuse(QStringLiteral("0 to %1").arg(MaxCards));
+        (key == QLatin1String("in-cards") ? v.inCards : v.outCards) = value.toInt();
+    } else if (key == QLatin1String("port-d-role") || key == QLatin1String("port-e-role")) {
+        const bool d = key == QLatin1String("port-d-role");
+        const QStringList roles = d ? portDRoleCycle() : portERoleCycle();
+        if (!roles.contains(value)) return refuse(roles.join(QStringLiteral(", ")));
+        (d ? v.portDRole : v.portERole) = value;
+    } else if (key == QLatin1String("modem-string")) {
+        if (!isPlain(value, int(MainPanelMemory::ModemStringSize)))
+            return refuse(QStringLiteral("up to 32 plain characters"));
+        memory.setModemStringText(value);
+    } else if (key == QLatin1String("mcquay-password")) {
+        if (!isPlain(value, int(MainPanelMemory::PasswordSize)))
+            return refuse(QStringLiteral("up to 8 plain characters"));
+        memory.setPasswordText(value);
+    } else {
+        return QStringLiteral("unknown key %1").arg(key);
+    }
+    return {};
+}
+
+} // namespace vtl::cli

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "lan/BacnetDeviceSettings.h"
+
+namespace vtl {
+
+struct Session;
+
+// What the BACnet window does: read the device block when it opens, check and write it on OK.
+class BacnetDeviceOperations {
+public:
+    // A reply longer than this is taken for nonsense and shown as zeros.
+    static constexpr int MaxReadSize = 1000;
+
+    explicit BacnetDeviceOperations(Session& session);
+
+    // Reads the block and fills the fields; false (fields left empty) when the read failed.
+    bool open(BacnetDeviceView& view);
+
+    enum class Outcome { Sent, Refused, Failed };
+    // Checks the fields and writes the block; Sent means the window closes.
+    Outcome ok(const BacnetDeviceView& view);
+
+    // The block OK writes over: what was read, bytes past the reply's end as zero, at least 164
+    // bytes long.
+    const QByteArray& base() const { return base_; }
+    // The block of the last successful OK.
+    const QByteArray& lastSent() const { return lastSent_; }
+
+private:
+    Session& session_;
+    QByteArray base_;
+    QByteArray lastSent_;
+};
+
+} // namespace vtl

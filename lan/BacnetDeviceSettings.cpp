@@ -1,0 +1,93 @@
+#include "lan/BacnetDeviceSettings.h"
+
+namespace vtl {
+
+namespace O = BacnetOffset;
+
+namespace {
+
+std::uint32_t bigEndian(const QByteArray& b, int at) {
+    std::uint32_t value = 0;
+    for (int i = 0; i < 4; ++i)
+        value = (value << 8) | std::uint8_t(b[at + i]);
+    return value;
+}
+
+void putBigEndian(QByteArray& b, int at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = char((value >> (24 - 8 * i)) & 0xFF);
+}
+
+// A zero-padded text field; its last byte is never shown.
+QString textField(const QByteArray& b, int at, int length) {
+    const QByteArray field = b.mid(at, length);
+    const auto end = field.indexOf('\0');
+    return QString::fromLatin1(end < 0 ? field : field.left(end));
+}
+
+void putText(QByteArray& b, int at, int length, const QString& text) {
+    const QByteArray bytes = text.left(length).toLatin1();
+    b.replace(at, length + 1, bytes + QByteArray(length + 1 - bytes.size(), '\0'));
+}
+
+// The fields are read as signed numbers; an empty or non-numeric field counts as 0.
+qint64 numberOf(const QString& text) {
+    bool ok = false;
+    const qint64 value = text.trimmed().toLongLong(&ok);
+    return ok ? value : 0;
+}
+
+} // namespace
+
+BacnetDeviceView showBacnetSettings(const QByteArray& read) {
+    QByteArray b = read;
+    if (b.size() < BacnetBlockMinSize) b.append(QByteArray(BacnetBlockMinSize - b.size(), '\0'));
+    BacnetDeviceView v;
+    const std::uint32_t instance = bigEndian(b, O::Instance);
+    v.instance = QString::number(instance > MaxBacnetInstance ? 0 : instance);
+    v.name = textField(b, O::Name, BacnetNameLength);
+    v.location = textField(b, O::Location, BacnetTextLength);
+    v.description = textField(b, O::Description, BacnetTextLength);
+    v.apduTimeout = QString::number(bigEndian(b, O::ApduTimeout));
+    v.tokenTimeout = QString::number(std::uint8_t(b[O::TokenTimeout]));
+    v.maxMaster = QString::number(std::uint8_t(b[O::MaxMaster]));
+    return v;
+}
+
+BacnetDeviceView clearedBacnetView() {
+    return {QStringLiteral("0"),
+            QString(),
+            QString(),
+            QString(),
+            QStringLiteral("50"),
+            QStringLiteral("20"),
+            QStringLiteral("127")};
+}
+
+BacnetEncoding bacnetSettingsToSend(const BacnetDeviceView& v, const QByteArray& base) {
+    auto refuse = [](const char* what) {
+        return BacnetEncoding{
+            {}, QStringLiteral("%1. Configuration NOT Sent.").arg(QLatin1String(what))};
+    };
+    const qint64 instance = numberOf(v.instance);
+    if (instance < 0 || instance > MaxBacnetInstance) return refuse("Invalid Device Number");
+    const QString name = v.name.left(BacnetNameLength);
+    if (name.isEmpty() && instance != 0) return refuse("Device Must Be Assigned A Name");
+    QByteArray b = base;
+    putBigEndian(b, O::Instance, std::uint32_t(instance));
+    putText(b, O::Name, BacnetNameLength, name);
+    putText(b, O::Location, BacnetTextLength, v.location);
+    putText(b, O::Description, BacnetTextLength, v.description);
+    const qint64 apdu = numberOf(v.apduTimeout);
+    if (apdu < 50 || apdu > 60000) return refuse("Invalid APDU Timeout");
+    putBigEndian(b, O::ApduTimeout, std::uint32_t(apdu));
+    const qint64 token = numberOf(v.tokenTimeout);
+    if (token < 20 || token > 100) return refuse("Invalid Token Timeout");
+    b[O::TokenTimeout] = char(token);
+    const qint64 maxMaster = numberOf(v.maxMaster);
+    if (maxMaster < 0 || maxMaster > 127) return refuse("Invalid Max Master");
+    b[O::MaxMaster] = char(maxMaster);
+    return {b, {}};
+}
+
+} // namespace vtl
