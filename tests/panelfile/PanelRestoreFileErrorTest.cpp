@@ -1,5 +1,6 @@
 #include "panelfile/RestoreRules.h"
 #include "tests/panelfile/PanelRig.h"
+#include "tests/panelfile/ShortReadDevice.h"
 
 #include <QBuffer>
 
@@ -65,6 +66,19 @@ TEST(PanelRestoreFileError, FailingReadBetweenRecordsIsNotAFinish) {
     EXPECT_EQ(rig.ui.statuses, QStringList{"Sending Outputs Block 1"});
     // the sub panel gets its bus back
     EXPECT_EQ(rig.controller.framesNoted(QStringLiteral("release")).size(), 1);
+}
+
+// A device that delivers each record in several reads still sends every record whole.
+TEST(PanelRestoreFileError, ShortReadsSendEveryRecordWhole) {
+    RestoreRig rig(Model::Main);
+    rig.answer(MessageAnswer::No); // no clear
+    ShortReadDevice device(fileBytes(1005, {{1, 0, 0, content(300)}, {2, 1, 0, content(20, 9)}}),
+                           7);
+
+    EXPECT_EQ(PanelRestore(rig.session, PanelFamily::Main).run(device), RestoreOutcome::Finished);
+    EXPECT_EQ(rig.requests(), (QStringList{"101/0/0:300", "102/1/0:20"}));
+    EXPECT_EQ(rig.controller.peek({1, 0, 0}), content(300));
+    EXPECT_EQ(rig.controller.peek({2, 1, 0}), content(20, 9));
 }
 
 TEST(SystemStatusRewrite, TouchesOnlyWholeEntriesWithinTheData) {
