@@ -122,6 +122,12 @@ RestoreOutcome PanelRestore::sendRecords(QIODevice& file, const PanelFileHeader&
             session_.ui.message(ErrorReadingFile, ErrorCaption);
             return RestoreOutcome::FileError;
         }
+        if (read.status == RecordStatus::Truncated) {
+            releaseBusIfHeld();
+            session_.ui.message(damagedFileMessage(family_, read.header), ErrorCaption);
+            status(QString());
+            return RestoreOutcome::Damaged;
+        }
         QByteArray data(reinterpret_cast<const char*>(buffer.data()),
                         qsizetype(read.bytesInBuffer));
         adaptRecordData(context, read.header, data);

@@ -81,6 +81,37 @@ TEST(PanelRestoreFileError, ShortReadsSendEveryRecordWhole) {
     EXPECT_EQ(rig.controller.peek({2, 1, 0}), content(20, 9));
 }
 
+// A last record cut short by the end of the file is not sent, and the run says so instead of
+// finishing: the controller did not get the whole file.
+TEST(PanelRestoreFileError, RecordCutShortIsReportedNotFinished) {
+    struct Row {
+        Model model;
+        PanelFamily family;
+        std::uint16_t familyCode;
+    };
+    for (const Row& row :
+         {Row{Model::Main, PanelFamily::Main, 1005}, Row{Model::Lan490, PanelFamily::Lan, 2005},
+          Row{Model::Sub4000, PanelFamily::Sub, 4005}}) {
+        SCOPED_TRACE(row.familyCode);
+        RestoreRig rig(row.model);
+        if (row.family != PanelFamily::Sub) rig.answer(MessageAnswer::No); // no clear
+        // the third record says 50 bytes, the file holds 10 of them
+        const QString path = writePanelFile(rig.dir, row.familyCode, 0,
+                                            {{1, 0, 0, content(20)}, {2, 0, 0, content(21)}},
+                                            QByteArray::fromHex("0302003200") + content(10));
+
+        EXPECT_EQ(rig.restore(row.family, path), RestoreOutcome::Damaged);
+        EXPECT_EQ(rig.requests(), (QStringList{"101/0/0:20", "102/0/0:21"}));
+        EXPECT_EQ(rig.messages().last(),
+                  QStringLiteral("[Error] Panel File Is Damaged: Variables Block 3 Was Not Sent."));
+        EXPECT_FALSE(rig.ui.statuses.contains(QStringLiteral("Finished Sending Panel File.")));
+        EXPECT_EQ(rig.ui.statuses.last(), QString());
+        if (row.family == PanelFamily::Sub) {
+            EXPECT_EQ(rig.controller.framesNoted(QStringLiteral("release")).size(), 1);
+        }
+    }
+}
+
 TEST(SystemStatusRewrite, TouchesOnlyWholeEntriesWithinTheData) {
     // Two whole entries and four bytes of a third, all with code 0x7ff.
     QByteArray data(56, '\x07');
