@@ -54,16 +54,14 @@ BackupOutcome PanelBackup::run(QSaveFile& file) {
     if (!file.open(QIODevice::WriteOnly) || !writeSignature(file) || !writeStamps(file, now_()))
         return writeFailed(file, false);
 
-    std::uint8_t anyAddress = 0;
-    if (family_ == PanelFamily::Sub) {
-        if (state.PanelAddress == 0) {
-            file.cancelWriting();
-            ui.message(QStringLiteral("Invalid Address Or Panel Not Supported."), caption("Error"),
-                       MessageButtons::Ok, MessageIcon::None);
-            return BackupOutcome::InvalidAddress;
-        }
-        anyAddress = askAnyAddress();
+    // Address 0 makes a family code that is a whole thousand, which every reader refuses.
+    if (state.PanelAddress == 0) {
+        file.cancelWriting();
+        ui.message(QStringLiteral("Invalid Address Or Panel Not Supported."), caption("Error"),
+                   MessageButtons::Ok, MessageIcon::None);
+        return BackupOutcome::InvalidAddress;
     }
+    const std::uint8_t anyAddress = family_ == PanelFamily::Sub ? askAnyAddress() : 0;
     if (!writeFamilyBlock(file, familyCode(family_, state), anyAddress))
         return writeFailed(file, false);
 
