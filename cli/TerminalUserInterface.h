@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/Question.h"
 #include "link/UserInterface.h"
 
 #include <QHash>
@@ -14,8 +15,8 @@ class TerminalUserInterface final : public UserInterface {
 public:
     TerminalUserInterface(QTextStream& err, int retries);
 
-    // The answer to give whenever this exact question text is asked.
-    void presetAnswer(const QString& text, MessageAnswer answer) { presets_.insert(text, answer); }
+    // The answer to give whenever this question is asked (its text, caption and buttons).
+    void presetAnswer(const Question& question, MessageAnswer answer);
     void setShowProgress(bool on) { showProgress_ = on; }
 
     MessageAnswer message(const QString& text, const QString& caption, MessageButtons buttons,
@@ -28,7 +29,8 @@ public:
     static QString oneLine(const QString& caption, const QString& text);
 
 private:
-    MessageAnswer decide(const QString& text, MessageButtons buttons);
+    MessageAnswer decide(const QString& text, const QString& caption, MessageButtons buttons);
+    static QString presetKey(const QString& text, const QString& caption, MessageButtons buttons);
 
     QTextStream& err_;
     int retries_;

@@ -3,6 +3,7 @@
 #include "link/CommandSet.h"
 #include "panelfile/BlockRecord.h"
 #include "panelfile/PanelFileHeader.h"
+#include "panelfile/PanelFileQuestions.h"
 #include "panelfile/SubPanelConversions.h"
 
 #include <algorithm>
@@ -75,10 +76,7 @@ BackupOutcome PanelBackup::run(QSaveFile& file) {
 }
 
 std::uint8_t PanelBackup::askAnyAddress() {
-    const MessageAnswer answer =
-        session_.ui.message(QStringLiteral("Make Panel File Address Specific?"), caption("VTL"),
-                            MessageButtons::YesNo, MessageIcon::Question);
-    return answer == MessageAnswer::No ? 1 : 0;
+    return ask(session_.ui, PanelFileQuestions::MakeAddressSpecific) == MessageAnswer::No ? 1 : 0;
 }
 
 BackupOutcome PanelBackup::walk(QSaveFile& file) {

@@ -40,7 +40,9 @@ TEST_F(TerminalFixture, RetryQuestionsAreRetriedThenGivenUp) {
 }
 
 TEST_F(TerminalFixture, FlagsPresetTheirQuestions) {
-    ui.presetAnswer(QStringLiteral("Make Panel File Address Specific?"), MessageAnswer::No);
+    const Question question{"Make Panel File Address Specific?", "VTL", MessageButtons::YesNo,
+                            MessageIcon::Question};
+    ui.presetAnswer(question, MessageAnswer::No);
     EXPECT_EQ(ui.message(QStringLiteral("Make Panel File Address Specific?"), QStringLiteral("VTL"),
                          MessageButtons::YesNo, MessageIcon::Question),
               MessageAnswer::No);
