@@ -43,17 +43,28 @@ MessageAnswer TerminalUserInterface::decide(const QString& text, const QString& 
         preset != presets_.constEnd())
         return *preset;
     if (buttons == MessageButtons::RetryCancel || buttons == MessageButtons::AbortRetryIgnore) {
-        if (text != lastRetried_) {
-            lastRetried_ = text;
+        // Another question, or the same text about another block: the budget starts again.
+        if (text != retrying_) {
+            retrying_ = text;
             retriesUsed_ = 0;
         }
         if (retriesUsed_ < retries_) {
             ++retriesUsed_;
             return MessageAnswer::Retry;
         }
+    }
+    retrying_.clear();
+    retriesUsed_ = 0;
+    return safeAnswer(buttons);
+}
+
+// The exchange holds the wait cursor while it runs; once one succeeds, the question it was retried
+// for is settled.
+void TerminalUserInterface::setWaitCursor(bool on) {
+    if (!on && exchange_ && !exchange_->lastFailure().failed()) {
+        retrying_.clear();
         retriesUsed_ = 0;
     }
-    return safeAnswer(buttons);
 }
 
 void TerminalUserInterface::setTitle(const QString& title) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/FrameExchange.h"
 #include "link/Question.h"
 #include "link/UserInterface.h"
 
@@ -18,11 +19,14 @@ public:
     // The answer to give whenever this question is asked (its text, caption and buttons).
     void presetAnswer(const Question& question, MessageAnswer answer);
     void setShowProgress(bool on) { showProgress_ = on; }
+    // The exchanges whose success settles a Retry question: the next time it is asked, it is about
+    // another block or exchange and gets the whole budget again.
+    void followExchanges(const FrameExchange& exchange) { exchange_ = &exchange; }
 
     MessageAnswer message(const QString& text, const QString& caption, MessageButtons buttons,
                           MessageIcon icon, const QString& detail = {}) override;
     void setTitle(const QString& title) override;
-    void setWaitCursor(bool) override {}
+    void setWaitCursor(bool on) override;
     void setStatus(const QString& text) override;
 
     // "[Caption] Text" with the line breaks of a message box folded into blanks.
@@ -36,7 +40,8 @@ private:
     int retries_;
     bool showProgress_ = true;
     QHash<QString, MessageAnswer> presets_;
-    QString lastRetried_;
+    const FrameExchange* exchange_ = nullptr;
+    QString retrying_; // the Retry question being answered, until it is settled
     int retriesUsed_ = 0;
 };
 
