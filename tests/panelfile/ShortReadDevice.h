@@ -14,8 +14,6 @@ public:
     ShortReadDevice(QByteArray bytes, qint64 piece) : bytes_(std::move(bytes)), piece_(piece) {
         open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     }
-    bool isSequential() const override { return true; }
-    qint64 bytesAvailable() const override { return 0; }
 
 protected:
     qint64 readData(char* data, qint64 max) override {
