@@ -39,14 +39,16 @@ TEST_F(TerminalFixture, RetryQuestionsAreRetriedThenGivenUp) {
               MessageAnswer::Retry);
 }
 
+// A flag answers the one question it was given for: its text, caption and buttons together.
 TEST_F(TerminalFixture, FlagsPresetTheirQuestions) {
-    const Question question{"Make Panel File Address Specific?", "VTL", MessageButtons::YesNo,
+    const Question question{"Send Ethernet Configuration?", "VTL", MessageButtons::YesNo,
                             MessageIcon::Question};
-    ui.presetAnswer(question, MessageAnswer::No);
-    EXPECT_EQ(ui.message(QStringLiteral("Make Panel File Address Specific?"), QStringLiteral("VTL"),
+    ui.presetAnswer(question, MessageAnswer::Yes);
+    EXPECT_EQ(ask(ui, question), MessageAnswer::Yes);
+    EXPECT_EQ(ui.message(question.textString(), QStringLiteral("Confirmation"),
                          MessageButtons::YesNo, MessageIcon::Question),
               MessageAnswer::No);
-    EXPECT_EQ(ui.message(QStringLiteral("Send Ethernet Configuration?"), QStringLiteral("VTL"),
+    EXPECT_EQ(ui.message(QStringLiteral("Make Panel File Address Specific?"), QStringLiteral("VTL"),
                          MessageButtons::YesNo, MessageIcon::Question),
               MessageAnswer::No);
 }
