@@ -18,7 +18,7 @@ int runIdentify(CommandContext& ctx) {
     TerminalUserInterface ui(ctx.err, choice->retries);
     Session session(ConnectionState::instance(), TransferBuffers::instance(), RealClock::instance(),
                     ui);
-    ui.followExchanges(session.exchange);
+    ui.followExchanges([&session] { return session.exchange.lastFailure().failed(); });
     const auto window = connectController(session, *choice);
     if (!window) return ExitFailed;
     const bool read = openingReads(session, *window);

@@ -56,7 +56,7 @@ int runBackup(CommandContext& ctx) {
                     yesIf(!parser.isSet(opt("any-address"))));
     Session session(ConnectionState::instance(), TransferBuffers::instance(), RealClock::instance(),
                     ui);
-    ui.followExchanges(session.exchange);
+    ui.followExchanges([&session] { return session.exchange.lastFailure().failed(); });
     const auto family = connectForFile(session, *choice);
     if (!family) return ExitFailed;
     return PanelBackup(session, *family).run(parser.value(opt("out"))) == BackupOutcome::Finished
@@ -85,7 +85,7 @@ int runRestore(CommandContext& ctx) {
                     yesIf(parser.isSet(opt("send-anyway"))));
     Session session(ConnectionState::instance(), TransferBuffers::instance(), RealClock::instance(),
                     ui);
-    ui.followExchanges(session.exchange);
+    ui.followExchanges([&session] { return session.exchange.lastFailure().failed(); });
     const auto family = connectForFile(session, *choice);
     if (!family) return ExitFailed;
     return PanelRestore(session, *family).run(parser.value(opt("in"))) == RestoreOutcome::Finished

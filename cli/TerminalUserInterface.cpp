@@ -43,6 +43,8 @@ MessageAnswer TerminalUserInterface::decide(const QString& text, const QString& 
         preset != presets_.constEnd())
         return *preset;
     if (buttons == MessageButtons::RetryCancel || buttons == MessageButtons::AbortRetryIgnore) {
+        // Asked straight after an exchange: that exchange failed after all.
+        endedWithoutFailure_ = false;
         // Another question, or the same text about another block: the budget starts again.
         if (text != retrying_) {
             retrying_ = text;
@@ -58,13 +60,20 @@ MessageAnswer TerminalUserInterface::decide(const QString& text, const QString& 
     return safeAnswer(buttons);
 }
 
-// The exchange holds the wait cursor while it runs; once one succeeds, the question it was retried
-// for is settled.
+// An exchange holds the wait cursor while it runs. One that ended with no failure succeeded once
+// the next one starts without a Retry question in between: a port that will not open gives the
+// arrow back (for its message) before its failure is known.
 void TerminalUserInterface::setWaitCursor(bool on) {
-    if (!on && exchange_ && !exchange_->lastFailure().failed()) {
+    if (!lastExchangeFailed_) return;
+    if (!on) {
+        endedWithoutFailure_ = !lastExchangeFailed_();
+        return;
+    }
+    if (endedWithoutFailure_) {
         retrying_.clear();
         retriesUsed_ = 0;
     }
+    endedWithoutFailure_ = false;
 }
 
 void TerminalUserInterface::setTitle(const QString& title) {

@@ -1,11 +1,12 @@
 #pragma once
 
-#include "link/FrameExchange.h"
 #include "link/Question.h"
 #include "link/UserInterface.h"
 
 #include <QHash>
+
 #include <QTextStream>
+#include <functional>
 
 namespace vtl::cli {
 
@@ -19,9 +20,12 @@ public:
     // The answer to give whenever this question is asked (its text, caption and buttons).
     void presetAnswer(const Question& question, MessageAnswer answer);
     void setShowProgress(bool on) { showProgress_ = on; }
-    // The exchanges whose success settles a Retry question: the next time it is asked, it is about
-    // another block or exchange and gets the whole budget again.
-    void followExchanges(const FrameExchange& exchange) { exchange_ = &exchange; }
+    // Says whether the last exchange failed. An exchange that succeeded settles the Retry question
+    // it was retried for: the next time that question is asked, it is about another block or
+    // exchange and gets the whole budget again.
+    void followExchanges(std::function<bool()> lastExchangeFailed) {
+        lastExchangeFailed_ = std::move(lastExchangeFailed);
+    }
 
     MessageAnswer message(const QString& text, const QString& caption, MessageButtons buttons,
                           MessageIcon icon, const QString& detail = {}) override;
@@ -40,8 +44,9 @@ private:
     int retries_;
     bool showProgress_ = true;
     QHash<QString, MessageAnswer> presets_;
-    const FrameExchange* exchange_ = nullptr;
-    QString retrying_; // the Retry question being answered, until it is settled
+    std::function<bool()> lastExchangeFailed_;
+    bool endedWithoutFailure_ = false; // the last exchange ended with no failure (yet)
+    QString retrying_;                 // the Retry question being answered, until it is settled
     int retriesUsed_ = 0;
 };
 

@@ -59,7 +59,7 @@ struct BackupWithFaults {
         state.LinkMode = LinkModeLan;
         state.PanelTypeCode = 320;
         terminal.setShowProgress(false);
-        terminal.followExchanges(session.exchange);
+        terminal.followExchanges([this] { return session.exchange.lastFailure().failed(); });
     }
     static sim::ControllerOptions options() {
         sim::ControllerOptions o;

@@ -39,6 +39,54 @@ TEST_F(TerminalFixture, RetryQuestionsAreRetriedThenGivenUp) {
               MessageAnswer::Retry);
 }
 
+// The calls an exchange makes: the wait cursor on, off again, and its outcome known by the end.
+// A port that will not open gives the arrow back and shows its message before its failure is set.
+struct ExchangeScript : TerminalFixture {
+    bool failed = false;
+    void SetUp() override {
+        ui.followExchanges([this] { return failed; });
+    }
+    void exchange(bool ok) {
+        ui.setWaitCursor(true);
+        failed = !ok;
+        ui.setWaitCursor(false);
+    }
+    void portWillNotOpen() {
+        ui.setWaitCursor(true);
+        failed = false; // cleared at the start of every exchange
+        ui.setWaitCursor(false);
+        ui.message(QStringLiteral("COM Port Error"), QStringLiteral("Message"), MessageButtons::Ok,
+                   MessageIcon::None);
+        failed = true;
+    }
+    MessageAnswer problem() {
+        return ui.message(QStringLiteral("Problem Retrieving Data."), QStringLiteral("VTL"),
+                          MessageButtons::AbortRetryIgnore, MessageIcon::Exclamation);
+    }
+};
+
+TEST_F(ExchangeScript, ASuccessfulExchangeGivesTheNextQuestionTheWholeBudget) {
+    exchange(false);
+    EXPECT_EQ(problem(), MessageAnswer::Retry);
+    exchange(false);
+    EXPECT_EQ(problem(), MessageAnswer::Retry);
+    exchange(true); // the block is read at last
+    exchange(false);
+    EXPECT_EQ(problem(), MessageAnswer::Retry);
+    exchange(false);
+    EXPECT_EQ(problem(), MessageAnswer::Retry);
+    exchange(false);
+    EXPECT_EQ(problem(), MessageAnswer::Abort);
+}
+
+TEST_F(ExchangeScript, APortThatWillNotOpenIsNoSuccess) {
+    for (const MessageAnswer expected :
+         {MessageAnswer::Retry, MessageAnswer::Retry, MessageAnswer::Abort}) {
+        portWillNotOpen();
+        EXPECT_EQ(problem(), expected);
+    }
+}
+
 // A flag answers the one question it was given for: its text, caption and buttons together.
 TEST_F(TerminalFixture, FlagsPresetTheirQuestions) {
     const Question question{"Send Ethernet Configuration?", "VTL", MessageButtons::YesNo,
