@@ -6,6 +6,7 @@
 #include "link/FrameExchange.h"
 #include "link/PipeTransport.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <span>
 
@@ -23,35 +24,35 @@ constexpr std::int64_t ByteUs = 10'000'000 / LineRate;
 constexpr std::int64_t MaxExchangeUs = 120'000'000;
 constexpr std::uint32_t MaxReplyLength = 4096;
 
-// Sends the stream at the line rate from the moment it starts talking: when the line opens (it
-// polls first) or when it hears the first byte of the request.
+// Sends the stream at the line rate from the moment it starts talking (when the line opens, if it
+// polls first, or else when it hears the request), and holds back while the PC talks, as a
+// controller on a half-duplex line answers only once the PC has finished.
 class StreamPeer final : public LinePeer {
 public:
     StreamPeer(std::span<const std::uint8_t> bytes, bool talksFirst)
         : bytes_(bytes), talksFirst_(talksFirst) {}
 
     void lineOpened(std::int32_t) override {
-        if (talksFirst_ && startUs_ < 0) startUs_ = nowUs_;
+        if (talksFirst_ && lastUs_ < 0) lastUs_ = nowUs_;
     }
-    void receive(std::uint8_t, std::int64_t nowUs) override {
-        if (startUs_ < 0) startUs_ = nowUs;
-    }
+    void receive(std::uint8_t, std::int64_t nowUs) override { lastUs_ = std::max(lastUs_, nowUs); }
     void advance(std::int64_t nowUs) override { nowUs_ = nowUs; }
     std::optional<std::uint8_t> transmit() override {
-        if (startUs_ < 0 || at_ >= bytes_.size() || dueUs() > nowUs_) return std::nullopt;
+        if (lastUs_ < 0 || at_ >= bytes_.size() || dueUs() > nowUs_) return std::nullopt;
+        lastUs_ = dueUs();
         return bytes_[at_++];
     }
     std::int64_t nextEventUs() const override {
-        return startUs_ < 0 || at_ >= bytes_.size() ? Idle : dueUs();
+        return lastUs_ < 0 || at_ >= bytes_.size() ? Idle : dueUs();
     }
 
 private:
-    std::int64_t dueUs() const { return startUs_ + std::int64_t(at_ + 1) * ByteUs; }
+    std::int64_t dueUs() const { return lastUs_ + ByteUs; }
 
     std::span<const std::uint8_t> bytes_;
     bool talksFirst_;
     std::size_t at_ = 0;
-    std::int64_t startUs_ = -1;
+    std::int64_t lastUs_ = -1; // the last byte on the line, either way
     std::int64_t nowUs_ = 0;
 };
 
