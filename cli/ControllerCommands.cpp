@@ -15,9 +15,6 @@ QString opt(const char* name) {
     return QString::fromLatin1(name);
 }
 
-const QString ClearQuestion =
-    QStringLiteral("This Will Completely Clear The Controller.\n\nProceed?");
-
 struct SettingsRequest {
     SettingLines changes; // in the order given; empty: show only
     bool json = false;
@@ -217,8 +214,10 @@ int connectAndRun(CommandContext& ctx, const QString& description, bool settings
 
     TerminalUserInterface ui(ctx.err, choice->retries);
     if (!settingsOptions)
-        ui.presetAnswer(ClearQuestion,
-                        parser.isSet(opt("yes")) ? MessageAnswer::Ok : MessageAnswer::Cancel);
+        for (const Question& clear :
+             {MainPanelOperations::ClearQuestion, LanControllerOperations::ClearQuestion})
+            ui.presetAnswer(clear,
+                            parser.isSet(opt("yes")) ? MessageAnswer::Ok : MessageAnswer::Cancel);
     Session session(ConnectionState::instance(), TransferBuffers::instance(), RealClock::instance(),
                     ui);
     const auto window = connectController(session, *choice);

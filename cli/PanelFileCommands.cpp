@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "cli/ConnectionOptions.h"
 #include "panelfile/PanelBackup.h"
+#include "panelfile/PanelFileQuestions.h"
 #include "panelfile/PanelRestore.h"
 
 namespace vtl::cli {
@@ -51,7 +52,7 @@ int runBackup(CommandContext& ctx) {
     if (!choice) return ExitUsage;
 
     TerminalUserInterface ui(ctx.err, choice->retries);
-    ui.presetAnswer(QStringLiteral("Make Panel File Address Specific?"),
+    ui.presetAnswer(PanelFileQuestions::MakeAddressSpecific,
                     yesIf(!parser.isSet(opt("any-address"))));
     Session session(ConnectionState::instance(), TransferBuffers::instance(), RealClock::instance(),
                     ui);
@@ -77,11 +78,9 @@ int runRestore(CommandContext& ctx) {
     if (!choice) return ExitUsage;
 
     TerminalUserInterface ui(ctx.err, choice->retries);
-    ui.presetAnswer(QStringLiteral("Clear Controller Before Sending Panel File?"),
-                    yesIf(parser.isSet(opt("clear"))));
-    ui.presetAnswer(QStringLiteral("Send Ethernet Configuration?"),
-                    yesIf(parser.isSet(opt("send-ethernet"))));
-    ui.presetAnswer(QStringLiteral("Panel File Is For RZQ-310.\nWould You Like To Send Anyway?"),
+    ui.presetAnswer(PanelFileQuestions::ClearFirst, yesIf(parser.isSet(opt("clear"))));
+    ui.presetAnswer(PanelFileQuestions::SendEthernet, yesIf(parser.isSet(opt("send-ethernet"))));
+    ui.presetAnswer(PanelFileQuestions::SendMainFileAnyway,
                     yesIf(parser.isSet(opt("send-anyway"))));
     Session session(ConnectionState::instance(), TransferBuffers::instance(), RealClock::instance(),
                     ui);

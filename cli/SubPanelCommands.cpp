@@ -130,8 +130,7 @@ int runSubPanelClear(CommandContext& ctx) {
     }
 
     TerminalUserInterface ui(ctx.err, choice->retries);
-    ui.presetAnswer(QStringLiteral("This Will Completely Clear The Controller.\n\nProceed?"),
-                    MessageAnswer::Ok);
+    ui.presetAnswer(SubPanelOperations::ClearQuestion, MessageAnswer::Ok);
     Session session(ConnectionState::instance(), TransferBuffers::instance(), RealClock::instance(),
                     ui);
     if (!connectSubPanel(session, *choice, ctx)) return ExitFailed;

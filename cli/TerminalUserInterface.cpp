@@ -13,10 +13,21 @@ QString TerminalUserInterface::oneLine(const QString& caption, const QString& te
                                          QString(text).replace(breaks, QStringLiteral(" ")));
 }
 
+QString TerminalUserInterface::presetKey(const QString& text, const QString& caption,
+                                         MessageButtons buttons) {
+    return caption + QLatin1Char('\0') + toString(buttons) + QLatin1Char('\0') + text;
+}
+
+void TerminalUserInterface::presetAnswer(const Question& question, MessageAnswer answer) {
+    presets_.insert(
+        presetKey(question.textString(), QString::fromLatin1(question.caption), question.buttons),
+        answer);
+}
+
 MessageAnswer TerminalUserInterface::message(const QString& text, const QString& caption,
                                              MessageButtons buttons, MessageIcon,
                                              const QString& detail) {
-    const MessageAnswer answer = decide(text, buttons);
+    const MessageAnswer answer = decide(text, caption, buttons);
     err_ << oneLine(caption, text);
     if (buttons != MessageButtons::Ok) err_ << " -> " << toString(answer);
     err_ << Qt::endl;
@@ -27,21 +38,42 @@ MessageAnswer TerminalUserInterface::message(const QString& text, const QString&
     return answer;
 }
 
-MessageAnswer TerminalUserInterface::decide(const QString& text, MessageButtons buttons) {
+MessageAnswer TerminalUserInterface::decide(const QString& text, const QString& caption,
+                                            MessageButtons buttons) {
     if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
-    if (auto preset = presets_.constFind(text); preset != presets_.constEnd()) return *preset;
+    if (auto preset = presets_.constFind(presetKey(text, caption, buttons));
+        preset != presets_.constEnd())
+        return *preset;
     if (buttons == MessageButtons::RetryCancel || buttons == MessageButtons::AbortRetryIgnore) {
-        if (text != lastRetried_) {
-            lastRetried_ = text;
+        // Asked straight after an exchange: that exchange failed after all (a reply too short).
+        exchangeFailed_ = true;
+        // Another question, or the same text about another block: the budget starts again.
+        if (text != retrying_) {
+            retrying_ = text;
             retriesUsed_ = 0;
         }
         if (retriesUsed_ < retries_) {
             ++retriesUsed_;
             return MessageAnswer::Retry;
         }
+    }
+    retrying_.clear();
+    retriesUsed_ = 0;
+    return safeAnswer(buttons);
+}
+
+void TerminalUserInterface::setFailureReason(const QString& reason) {
+    failureReason_ = reason;
+    if (!reason.isEmpty()) {
+        exchangeFailed_ = true;
+        return;
+    }
+    if (exchangeRan_ && !exchangeFailed_) {
+        retrying_.clear();
         retriesUsed_ = 0;
     }
-    return safeAnswer(buttons);
+    exchangeRan_ = true;
+    exchangeFailed_ = false;
 }
 
 void TerminalUserInterface::setTitle(const QString& title) {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "link/Question.h"
 #include "link/UserInterface.h"
 
 #include <QHash>
+
 #include <QTextStream>
 
 namespace vtl::cli {
@@ -14,8 +16,8 @@ class TerminalUserInterface final : public UserInterface {
 public:
     TerminalUserInterface(QTextStream& err, int retries);
 
-    // The answer to give whenever this exact question text is asked.
-    void presetAnswer(const QString& text, MessageAnswer answer) { presets_.insert(text, answer); }
+    // The answer to give whenever this question is asked (its text, caption and buttons).
+    void presetAnswer(const Question& question, MessageAnswer answer);
     void setShowProgress(bool on) { showProgress_ = on; }
 
     MessageAnswer message(const QString& text, const QString& caption, MessageButtons buttons,
@@ -23,21 +25,26 @@ public:
     void setTitle(const QString& title) override;
     void setWaitCursor(bool) override {}
     void setStatus(const QString& text) override;
-    // Printed once, as "reason: ..." beneath the next message.
-    void setFailureReason(const QString& reason) override { failureReason_ = reason; }
+    // Printed once, as "reason: ..." beneath the next message. Empty when an exchange starts: an
+    // exchange that succeeded settles the Retry question it was retried for, so the next time that
+    // question is asked it is about another block or exchange and gets the whole budget again.
+    void setFailureReason(const QString& reason) override;
 
     // "[Caption] Text" with the line breaks of a message box folded into blanks.
     static QString oneLine(const QString& caption, const QString& text);
 
 private:
-    MessageAnswer decide(const QString& text, MessageButtons buttons);
+    MessageAnswer decide(const QString& text, const QString& caption, MessageButtons buttons);
+    static QString presetKey(const QString& text, const QString& caption, MessageButtons buttons);
 
     QTextStream& err_;
     int retries_;
     bool showProgress_ = true;
     QHash<QString, MessageAnswer> presets_;
     QString failureReason_;
-    QString lastRetried_;
+    bool exchangeRan_ = false;    // an exchange has started since the program began
+    bool exchangeFailed_ = false; // the last one failed, or a Retry question followed it
+    QString retrying_;            // the Retry question being answered, until it is settled
     int retriesUsed_ = 0;
 };
 

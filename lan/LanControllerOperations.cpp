@@ -86,9 +86,7 @@ bool LanControllerOperations::send(const LanControllerView& view) {
 }
 
 bool LanControllerOperations::clear() {
-    const auto answer = session_.ui.message(
-        QStringLiteral("This Will Completely Clear The Controller.\n\nProceed?"),
-        QStringLiteral("WARNING!"), MessageButtons::OkCancel, MessageIcon::Question);
+    const auto answer = ask(session_.ui, ClearQuestion);
     if (answer != MessageAnswer::Ok) return false;
     const auto panel = std::uint8_t(session_.state.PanelAddress);
     // The controller wants the clear twice; the second goes only after the first was taken.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/Question.h"
+
 #include "lan/LanControllerSettings.h"
 #include "lan/LanControllerView.h"
 
@@ -14,6 +16,9 @@ struct Session;
 // it back edited, clear the controller. Works on the window's control texts (LanControllerView).
 class LanControllerOperations {
 public:
+    static constexpr Question ClearQuestion{
+        "This Will Completely Clear The Controller.\n\nProceed?", "WARNING!",
+        MessageButtons::OkCancel, MessageIcon::Question};
     explicit LanControllerOperations(Session& session);
 
     static LanForm formOf(const ConnectionState& state);

@@ -1,5 +1,7 @@
 #include "panelfile/BlockRecord.h"
 
+#include "panelfile/DeviceRead.h"
+
 #include <algorithm>
 
 namespace vtl {
@@ -30,7 +32,7 @@ RecordReadResult readBlockRecord(QIODevice& file,
                                  std::span<std::uint8_t, TransferBuffers::Size> buffer) {
     RecordReadResult result;
     std::array<char, BlockRecordHeaderSize> head{};
-    const qint64 got = file.read(head.data(), BlockRecordHeaderSize);
+    const qint64 got = readFully(file, head.data(), BlockRecordHeaderSize);
     if (got < 0) {
         result.status = RecordStatus::ReadError;
         return result;
@@ -45,18 +47,19 @@ RecordReadResult readBlockRecord(QIODevice& file,
     const std::uint32_t length = result.header.length;
     const bool oversized = length > MaxSendableRecordLength;
 
-    // Oversized data goes through the buffer piece by piece, each piece over the last.
+    // Data that fits is read whole into place; oversized data goes through the buffer piece by
+    // piece, each piece over the last.
     while (result.bytesConsumed < length) {
         const auto piece = std::min<std::uint32_t>(length - result.bytesConsumed,
                                                    static_cast<std::uint32_t>(buffer.size()));
-        const qint64 n = file.read(reinterpret_cast<char*>(buffer.data()), piece);
+        const qint64 n = readFully(file, reinterpret_cast<char*>(buffer.data()), piece);
         if (n < 0) {
             result.status = RecordStatus::ReadError;
             return result;
         }
-        if (n == 0) break;
-        result.bytesInBuffer = static_cast<std::uint32_t>(n);
+        if (n > 0) result.bytesInBuffer = static_cast<std::uint32_t>(n);
         result.bytesConsumed += static_cast<std::uint32_t>(n);
+        if (n < piece) break;
     }
 
     if (oversized)

@@ -3,6 +3,7 @@
 #include "link/CommandSet.h"
 #include "panelfile/BlockRecord.h"
 #include "panelfile/PanelFileHeader.h"
+#include "panelfile/PanelFileQuestions.h"
 #include "panelfile/SubPanelConversions.h"
 
 #include <algorithm>
@@ -54,16 +55,14 @@ BackupOutcome PanelBackup::run(QSaveFile& file) {
     if (!file.open(QIODevice::WriteOnly) || !writeSignature(file) || !writeStamps(file, now_()))
         return writeFailed(file, false);
 
-    std::uint8_t anyAddress = 0;
-    if (family_ == PanelFamily::Sub) {
-        if (state.PanelAddress == 0) {
-            file.cancelWriting();
-            ui.message(QStringLiteral("Invalid Address Or Panel Not Supported."), caption("Error"),
-                       MessageButtons::Ok, MessageIcon::None);
-            return BackupOutcome::InvalidAddress;
-        }
-        anyAddress = askAnyAddress();
+    // Address 0 makes a family code that is a whole thousand, which every reader refuses.
+    if (state.PanelAddress == 0) {
+        file.cancelWriting();
+        ui.message(QStringLiteral("Invalid Address Or Panel Not Supported."), caption("Error"),
+                   MessageButtons::Ok, MessageIcon::None);
+        return BackupOutcome::InvalidAddress;
     }
+    const std::uint8_t anyAddress = family_ == PanelFamily::Sub ? askAnyAddress() : 0;
     if (!writeFamilyBlock(file, familyCode(family_, state), anyAddress))
         return writeFailed(file, false);
 
@@ -77,10 +76,7 @@ BackupOutcome PanelBackup::run(QSaveFile& file) {
 }
 
 std::uint8_t PanelBackup::askAnyAddress() {
-    const MessageAnswer answer =
-        session_.ui.message(QStringLiteral("Make Panel File Address Specific?"), caption("VTL"),
-                            MessageButtons::YesNo, MessageIcon::Question);
-    return answer == MessageAnswer::No ? 1 : 0;
+    return ask(session_.ui, PanelFileQuestions::MakeAddressSpecific) == MessageAnswer::No ? 1 : 0;
 }
 
 BackupOutcome PanelBackup::walk(QSaveFile& file) {

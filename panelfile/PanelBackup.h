@@ -20,7 +20,7 @@ enum class BackupOutcome {
     Finished,       // the file is complete and has replaced the target
     Aborted,        // the user gave up after a failed read
     WriteFailed,    // the file could not be opened, written or put in place
-    InvalidAddress, // sub panel at address 0
+    InvalidAddress, // a controller at address 0: its file could never be restored
 };
 
 // Reads every memory block of the connected controller into a panel file. The file is written

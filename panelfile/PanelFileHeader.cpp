@@ -1,5 +1,7 @@
 #include "panelfile/PanelFileHeader.h"
 
+#include "panelfile/DeviceRead.h"
+
 namespace vtl {
 namespace {
 
@@ -26,7 +28,7 @@ StampRead readStamp(QIODevice& file, QByteArray& text) {
 // Reads exactly `size` bytes; a short read means the file ended.
 HeaderStatus readExactly(QIODevice& file, qint64 size, QByteArray& bytes) {
     bytes.resize(size);
-    const qint64 got = file.read(bytes.data(), size);
+    const qint64 got = readFully(file, bytes.data(), size);
     bytes.resize(got < 0 ? 0 : got);
     if (got < 0) return HeaderStatus::ReadError;
     return got == size ? HeaderStatus::Ok : HeaderStatus::Invalid;

@@ -2,6 +2,7 @@
 
 #include "link/CommandSet.h"
 #include "panelfile/BlockRecord.h"
+#include "panelfile/PanelFileQuestions.h"
 
 #include <QFile>
 
@@ -43,9 +44,7 @@ RestoreOutcome PanelRestore::run(QIODevice& file) {
     if (const auto refused = acceptance(header)) return *refused;
 
     if (family_ != PanelFamily::Sub &&
-        session_.ui.message(QStringLiteral("Clear Controller Before Sending Panel File?"),
-                            QStringLiteral("Confirmation"), MessageButtons::YesNo,
-                            MessageIcon::Question) == MessageAnswer::Yes &&
+        ask(session_.ui, PanelFileQuestions::ClearFirst) == MessageAnswer::Yes &&
         !clearController()) {
         session_.ui.message(QStringLiteral("Communication Error"), ErrorCaption);
         return RestoreOutcome::ClearFailed;
@@ -72,9 +71,7 @@ std::optional<RestoreOutcome> PanelRestore::acceptance(const PanelFileHeader& he
         session_.ui.message(wrongFamilyMessage(header.fileClass, family_), Vtl);
         return RestoreOutcome::WrongFamily;
     case Acceptance::AskMainOnLan:
-        if (session_.ui.message(
-                QStringLiteral("Panel File Is For RZQ-310.\nWould You Like To Send Anyway?"), Vtl,
-                MessageButtons::YesNo, MessageIcon::Question) != MessageAnswer::Yes)
+        if (ask(session_.ui, PanelFileQuestions::SendMainFileAnyway) != MessageAnswer::Yes)
             return RestoreOutcome::WrongFamily;
         mainFile_ = true;
         break;
@@ -122,6 +119,12 @@ RestoreOutcome PanelRestore::sendRecords(QIODevice& file, const PanelFileHeader&
             session_.ui.message(ErrorReadingFile, ErrorCaption);
             return RestoreOutcome::FileError;
         }
+        if (read.status == RecordStatus::Truncated) {
+            releaseBusIfHeld();
+            session_.ui.message(damagedFileMessage(family_, read.header), ErrorCaption);
+            status(QString());
+            return RestoreOutcome::Damaged;
+        }
         QByteArray data(reinterpret_cast<const char*>(buffer.data()),
                         qsizetype(read.bytesInBuffer));
         adaptRecordData(context, read.header, data);
@@ -133,8 +136,7 @@ RestoreOutcome PanelRestore::sendRecords(QIODevice& file, const PanelFileHeader&
             return RestoreOutcome::UnknownRecord;
         }
         if (plan.askEthernet &&
-            session_.ui.message(QStringLiteral("Send Ethernet Configuration?"), Vtl,
-                                MessageButtons::YesNo, MessageIcon::Question) != MessageAnswer::Yes)
+            ask(session_.ui, PanelFileQuestions::SendEthernet) != MessageAnswer::Yes)
             continue;
 
         if (plan.action == RecordAction::Send) {

@@ -22,6 +22,7 @@ enum class RestoreOutcome {
     WrongAddress,  // meant for another address; nothing sent
     ClearFailed,   // the clear before sending was not acknowledged
     UnknownRecord, // a record with no catalogue entry; earlier records stay sent
+    Damaged,       // the file ended inside a record, which was not sent; earlier records stay sent
     Aborted,       // the user gave up after a failed write; earlier records stay sent
 };
 

@@ -40,16 +40,19 @@ bool allBytesAre(QByteArrayView data, char value) {
     return std::all_of(data.begin(), data.end(), [value](char c) { return c == value; });
 }
 
-// A plain record write: the read command + 100, wrapping at a byte as the controllers do.
-cmd::RecordAddress plainWrite(int command, const BlockRecordHeader& header) {
-    return {std::uint8_t((command + cmd::WriteOffset) % 256), header.point, header.table};
+// A plain record write: the read command + 100. A command above 155 has no write of its own (the
+// sum would wrap into the reads), so such a record is not one a restore can send.
+std::optional<cmd::RecordAddress> plainWrite(int command, const BlockRecordHeader& header) {
+    if (command + cmd::WriteOffset > 255) return std::nullopt;
+    return cmd::RecordAddress{std::uint8_t(command + cmd::WriteOffset), header.point, header.table};
 }
 
 RecordPlan planMainRecord(const BlockRecordHeader& header, QByteArrayView data, bool sendable) {
     RecordPlan plan;
     const BlockCatalogue& catalogue = catalogueFor(PanelFamily::Main);
     const std::optional<int> entry = catalogue.findByCommand(header.command);
-    if (!entry) {
+    const std::optional<cmd::RecordAddress> write = plainWrite(header.command, header);
+    if (!entry || !write) {
         plan.action = RecordAction::Unknown;
         return plan;
     }
@@ -66,7 +69,7 @@ RecordPlan planMainRecord(const BlockRecordHeader& header, QByteArrayView data, 
     }
     plan.action = RecordAction::Send;
     plan.status = sendingText(name, block);
-    plan.write = plan.askEthernet ? EthernetWrite : plainWrite(header.command, header);
+    plan.write = plan.askEthernet ? EthernetWrite : *write;
     return plan;
 }
 
@@ -97,7 +100,7 @@ RecordPlan planLanRecord(const RestoreContext& context, const BlockRecordHeader&
         return plan;
     }
 
-    cmd::RecordAddress write = plainWrite(command, header);
+    std::optional<cmd::RecordAddress> write = plainWrite(command, header);
     if (command == InterProtocolCommand) {
         if (!context.isCode602) return plan;
         write = cmd::writeOf(cmd::InterProtocolSetup(header.point));
@@ -105,7 +108,7 @@ RecordPlan planLanRecord(const RestoreContext& context, const BlockRecordHeader&
     if (context.isBrinlet && !context.isCode602 && command == VariablesCommand && header.point > 2)
         return plan;
 
-    if (!entry) {
+    if (!entry || !write) {
         plan.action = RecordAction::Unknown;
         return plan;
     }
@@ -120,7 +123,7 @@ RecordPlan planLanRecord(const RestoreContext& context, const BlockRecordHeader&
     if (blank) return plan;
 
     plan.action = RecordAction::Send;
-    plan.write = plan.askEthernet ? EthernetWrite : write;
+    plan.write = plan.askEthernet ? EthernetWrite : *write;
     return plan;
 }
 
@@ -274,6 +277,15 @@ void rewriteSystemStatusCodes(QByteArray& data) {
 QString unknownRecordMessage(PanelFamily family) {
     return family == PanelFamily::Lan ? QStringLiteral("Unknown Command In File.")
                                       : QStringLiteral("Invalid Panel File.");
+}
+
+QString damagedFileMessage(PanelFamily family, const BlockRecordHeader& header) {
+    const std::optional<int> entry = catalogueEntryOf(family, header);
+    const QString name = entry ? QString(catalogueFor(family).entry(*entry).name)
+                               : QStringLiteral("Command %1").arg(header.command);
+    return QStringLiteral("Panel File Is Damaged: %1 Block %2 Was Not Sent.")
+        .arg(name)
+        .arg(header.point + 1);
 }
 
 } // namespace vtl

@@ -72,4 +72,7 @@ std::optional<int> catalogueEntryOf(PanelFamily family, const BlockRecordHeader&
 // Each family's message for a record with no catalogue entry, and its caption.
 QString unknownRecordMessage(PanelFamily family);
 
+// "Panel File Is Damaged: Inputs Block 2 Was Not Sent." for a record the file ends inside of.
+QString damagedFileMessage(PanelFamily family, const BlockRecordHeader& header);
+
 } // namespace vtl

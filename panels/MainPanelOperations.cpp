@@ -145,9 +145,7 @@ bool MainPanelOperations::send(const MainPanelView& view) {
 }
 
 bool MainPanelOperations::clear() {
-    const auto answer =
-        ui_.message(QStringLiteral("This Will Completely Clear The Controller.\n\nProceed?"),
-                    QStringLiteral("WARNING!"), MessageButtons::OkCancel, MessageIcon::Question);
+    const auto answer = ask(ui_, ClearQuestion);
     if (answer != MessageAnswer::Ok) return false;
     if (!write(C::ClearMemory, 0)) {
         ui_.message(CommunicationError, ErrorCaption);

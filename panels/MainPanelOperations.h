@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/Question.h"
+
 #include "link/CommandSet.h"
 #include "panels/MainPanelMemory.h"
 #include "panels/MainPanelView.h"
@@ -17,6 +19,9 @@ class UserInterface;
 // clear it. Works on the window's control texts (MainPanelView) and the remembered copies.
 class MainPanelOperations {
 public:
+    static constexpr Question ClearQuestion{
+        "This Will Completely Clear The Controller.\n\nProceed?", "WARNING!",
+        MessageButtons::OkCancel, MessageIcon::Question};
     // Time Send leaves the controller between the modem string and the settings.
     static constexpr int SettleMs = 2000;
 

@@ -170,9 +170,7 @@ bool SubPanelOperations::send(const SubPanelView& view) {
 }
 
 bool SubPanelOperations::clear() {
-    const auto answer =
-        s_.ui.message(QStringLiteral("This Will Completely Clear The Controller.\n\nProceed?"),
-                      QStringLiteral("WARNING !"), MessageButtons::OkCancel, MessageIcon::Question);
+    const auto answer = ask(s_.ui, ClearQuestion);
     if (answer != MessageAnswer::Ok) return false;
     if (!disconnectedFromNetwork()) return false;
     // The bus stays with us for the write that follows.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/Question.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -31,6 +33,10 @@ struct SubPanelMemory {
 // it again, send the settings, clear it. Works on the window's control texts (SubPanelView).
 class SubPanelOperations {
 public:
+    // Its caption has a blank before the mark, unlike the other windows'.
+    static constexpr Question ClearQuestion{
+        "This Will Completely Clear The Controller.\n\nProceed?", "WARNING !",
+        MessageButtons::OkCancel, MessageIcon::Question};
     // The controller needs this long between the writes of Send and after a clear.
     static constexpr int WritePauseMs = 100;
 

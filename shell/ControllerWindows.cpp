@@ -2,8 +2,8 @@
 
 #include "lan/LanControllerDialog.h"
 #include "panels/MainPanelDialog.h"
-#include "routing/RoutingTableWindow.h"
 #include "panels/SubPanelDialog.h"
+#include "routing/RoutingTableWindow.h"
 #include "shell/ControllerFoundDialog.h"
 #include "shell/PanelFileActions.h"
 #include "shell/QtUserInterface.h"

@@ -1,7 +1,9 @@
 // Feeds arbitrary bytes to the panel file readers the way a restore does: the header for each
-// kind of reader, then records to the end. Whatever is accepted must encode back to the same bytes.
+// kind of reader, then records to the end. Whatever is accepted must encode back to the same bytes,
+// and a device that hands the bytes out a few at a time must give the same header and records.
 #include "panelfile/BlockRecord.h"
 #include "panelfile/PanelFileHeader.h"
+#include "tests/panelfile/ShortReadDevice.h"
 
 #include <QBuffer>
 
@@ -14,13 +16,20 @@ void check(bool condition) {
     if (!condition) std::abort();
 }
 
-void readAll(const QByteArray& input, vtl::PanelFamily reader) {
-    QBuffer file;
-    file.setData(input);
-    file.open(QIODevice::ReadOnly);
+// What one reading of the file gave, to compare the whole file with short reads.
+struct Reading {
+    vtl::HeaderStatus header = vtl::HeaderStatus::Invalid;
+    QList<QByteArray> records; // status, header and data in the buffer, each record
+
+    bool operator==(const Reading&) const = default;
+};
+
+Reading readAll(const QByteArray& input, vtl::PanelFamily reader, QIODevice& file) {
+    Reading reading;
     const vtl::HeaderReadResult header = vtl::readHeader(file, reader);
+    reading.header = header.status;
     check(file.pos() <= input.size());
-    if (!header.ok()) return;
+    if (!header.ok()) return reading;
 
     const vtl::PanelFileHeader& h = header.header;
     QByteArray again = h.signature + h.timeStamp + '\0' + h.dateStamp + '\0';
@@ -40,7 +49,7 @@ void readAll(const QByteArray& input, vtl::PanelFamily reader) {
         if (!r.isRecord()) {
             check(r.status == vtl::RecordStatus::EndOfFile);
             check(input.size() - start < vtl::BlockRecordHeaderSize);
-            return;
+            return reading;
         }
         check(file.pos() == start + vtl::BlockRecordHeaderSize + r.bytesConsumed);
         check(r.bytesConsumed <= r.header.length && r.bytesInBuffer <= buffer.size());
@@ -50,6 +59,9 @@ void readAll(const QByteArray& input, vtl::PanelFamily reader) {
             check(r.bytesInBuffer == r.header.length);
             check(std::memcmp(buffer.data(), input.constData() + start + 5, r.bytesInBuffer) == 0);
         }
+        reading.records.append(
+            char(r.status) + vtl::encodeBlockRecordHeader(r.header) +
+            QByteArray(reinterpret_cast<const char*>(buffer.data()), qsizetype(r.bytesInBuffer)));
     }
 }
 
@@ -57,7 +69,15 @@ void readAll(const QByteArray& input, vtl::PanelFamily reader) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    for (auto reader : {vtl::PanelFamily::Lan, vtl::PanelFamily::Main, vtl::PanelFamily::Sub})
-        readAll(input, reader);
+    // Pieces of 1 to 7 bytes, by the input's size, so that every piece size meets every input.
+    const qint64 piece = 1 + qint64(size % 7);
+    for (auto reader : {vtl::PanelFamily::Lan, vtl::PanelFamily::Main, vtl::PanelFamily::Sub}) {
+        QBuffer file;
+        file.setData(input);
+        file.open(QIODevice::ReadOnly);
+        const Reading whole = readAll(input, reader, file);
+        vtl::test::ShortReadDevice device(input, piece);
+        check(readAll(input, reader, device) == whole);
+    }
     return 0;
 }

@@ -39,12 +39,56 @@ TEST_F(TerminalFixture, RetryQuestionsAreRetriedThenGivenUp) {
               MessageAnswer::Retry);
 }
 
+// The calls an exchange makes: no reason when it starts, its reason when it fails.
+struct ExchangeScript : TerminalFixture {
+    void exchange(bool ok) {
+        ui.setFailureReason({});
+        if (!ok) ui.setFailureReason(QStringLiteral("no reply at 38400 baud after 25 reads"));
+    }
+    void portWillNotOpen() {
+        ui.setFailureReason({});
+        ui.setFailureReason(QStringLiteral("port not open at 38400 baud after 0 reads"));
+        ui.message(QStringLiteral("COM Port Error"), QStringLiteral("Message"), MessageButtons::Ok,
+                   MessageIcon::None);
+    }
+    MessageAnswer problem() {
+        return ui.message(QStringLiteral("Problem Retrieving Data."), QStringLiteral("VTL"),
+                          MessageButtons::AbortRetryIgnore, MessageIcon::Exclamation);
+    }
+};
+
+TEST_F(ExchangeScript, ASuccessfulExchangeGivesTheNextQuestionTheWholeBudget) {
+    exchange(false);
+    EXPECT_EQ(problem(), MessageAnswer::Retry);
+    exchange(false);
+    EXPECT_EQ(problem(), MessageAnswer::Retry);
+    exchange(true); // the block is read at last
+    exchange(false);
+    EXPECT_EQ(problem(), MessageAnswer::Retry);
+    exchange(false);
+    EXPECT_EQ(problem(), MessageAnswer::Retry);
+    exchange(false);
+    EXPECT_EQ(problem(), MessageAnswer::Abort);
+}
+
+TEST_F(ExchangeScript, APortThatWillNotOpenIsNoSuccess) {
+    for (const MessageAnswer expected :
+         {MessageAnswer::Retry, MessageAnswer::Retry, MessageAnswer::Abort}) {
+        portWillNotOpen();
+        EXPECT_EQ(problem(), expected);
+    }
+}
+
+// A flag answers the one question it was given for: its text, caption and buttons together.
 TEST_F(TerminalFixture, FlagsPresetTheirQuestions) {
-    ui.presetAnswer(QStringLiteral("Make Panel File Address Specific?"), MessageAnswer::No);
-    EXPECT_EQ(ui.message(QStringLiteral("Make Panel File Address Specific?"), QStringLiteral("VTL"),
+    const Question question{"Send Ethernet Configuration?", "VTL", MessageButtons::YesNo,
+                            MessageIcon::Question};
+    ui.presetAnswer(question, MessageAnswer::Yes);
+    EXPECT_EQ(ask(ui, question), MessageAnswer::Yes);
+    EXPECT_EQ(ui.message(question.textString(), QStringLiteral("Confirmation"),
                          MessageButtons::YesNo, MessageIcon::Question),
               MessageAnswer::No);
-    EXPECT_EQ(ui.message(QStringLiteral("Send Ethernet Configuration?"), QStringLiteral("VTL"),
+    EXPECT_EQ(ui.message(QStringLiteral("Make Panel File Address Specific?"), QStringLiteral("VTL"),
                          MessageButtons::YesNo, MessageIcon::Question),
               MessageAnswer::No);
 }

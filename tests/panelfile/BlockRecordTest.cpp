@@ -1,5 +1,7 @@
 #include "panelfile/BlockRecord.h"
+#include "panelfile/PanelFileHeader.h"
 #include "tests/panelfile/PanelFileOnDisk.h"
+#include "tests/panelfile/ShortReadDevice.h"
 
 #include <QBuffer>
 
@@ -127,6 +129,43 @@ TEST(BlockRecordReader, AnOversizedRecordCutShortStaysOversized) {
     EXPECT_EQ(r.bytesConsumed, 10300u);
     EXPECT_EQ(r.bytesInBuffer, 60u);
     EXPECT_EQ(disk.file().pos(), disk.file().size());
+}
+
+// A device that hands out a few bytes per read must give the same header and records as a file.
+TEST(BlockRecordReader, ShortReadsGiveTheSameRecords) {
+    QBuffer whole;
+    whole.open(QIODevice::ReadWrite);
+    ASSERT_TRUE(writeHeader(whole, QDateTime(QDate(2008, 6, 9), QTime(15, 7, 45)), 1005, 0));
+    whole.write(record("0102000000") + record("1003000300", "\xaa\xbb\xcc") +
+                record("0201002c01", pieces(300)) + record("1000000028") + pieces(10240) +
+                record("1000ffff27") + pieces(10239));
+    const QByteArray bytes = whole.data();
+
+    for (const qint64 piece : {1, 2, 3, 7, 4096}) {
+        SCOPED_TRACE(piece);
+        test::ShortReadDevice device(bytes, piece);
+        whole.seek(0);
+        ASSERT_TRUE(readHeader(whole, PanelFamily::Main).ok());
+        const HeaderReadResult header = readHeader(device, PanelFamily::Main);
+        ASSERT_TRUE(header.ok());
+        EXPECT_EQ(header.header.familyCode, 1005);
+
+        Buffer expected{};
+        Buffer got{};
+        for (int n = 0;; ++n) {
+            const RecordReadResult a = readBlockRecord(whole, expected);
+            const RecordReadResult b = readBlockRecord(device, got);
+            ASSERT_EQ(b.status, a.status) << "record " << n;
+            EXPECT_EQ(b.header, a.header);
+            ASSERT_EQ(b.bytesInBuffer, a.bytesInBuffer);
+            EXPECT_TRUE(std::equal(got.begin(), got.begin() + b.bytesInBuffer, expected.begin()))
+                << "record " << n;
+            if (a.status == RecordStatus::EndOfFile) {
+                EXPECT_EQ(n, 5);
+                break;
+            }
+        }
+    }
 }
 
 } // namespace

@@ -262,5 +262,28 @@ TEST(LanBackup, BlankBlocksAreStoredEmpty) {
     EXPECT_TRUE(file.contains(sim::bytesOf({4, 0, 0, 4, 0, 255, 255, 255, 0})));
 }
 
+// Address 0 would give family code 1000 or 2000, which no reader accepts: refused as a sub panel
+// at address 0 is, before any read and without touching an existing file.
+TEST(LanAndMainBackup, AddressZeroIsRefusedBeforeAnyRead) {
+    for (const auto& [model, family] :
+         {std::pair{Model::Main, PanelFamily::Main}, std::pair{Model::Lan490, PanelFamily::Lan}}) {
+        BackupRig rig(controller(model, 5));
+        rig.connectLan();
+        rig.state.PanelAddress = 0;
+        {
+            QFile old(rig.path());
+            ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+            old.write("old");
+        }
+        EXPECT_EQ(rig.backup(family, rig.path()), BackupOutcome::InvalidAddress);
+        EXPECT_EQ(rig.messages(),
+                  QStringList{QStringLiteral("[Error] Invalid Address Or Panel Not Supported.")});
+        EXPECT_EQ(readAll(rig.path()), QByteArray("old"));
+        EXPECT_EQ(rig.dirEntries(), QStringList{QStringLiteral("PANEL.PNL")});
+        EXPECT_TRUE(rig.requests().isEmpty());
+        EXPECT_FALSE(rig.ui.statuses.contains(QStringLiteral("Finished Creating Panel File")));
+    }
+}
+
 } // namespace
 } // namespace vtl::test

@@ -1,5 +1,6 @@
 #include "panelfile/RestoreRules.h"
 #include "tests/panelfile/PanelRig.h"
+#include "tests/panelfile/ShortReadDevice.h"
 
 #include <QBuffer>
 
@@ -65,6 +66,50 @@ TEST(PanelRestoreFileError, FailingReadBetweenRecordsIsNotAFinish) {
     EXPECT_EQ(rig.ui.statuses, QStringList{"Sending Outputs Block 1"});
     // the sub panel gets its bus back
     EXPECT_EQ(rig.controller.framesNoted(QStringLiteral("release")).size(), 1);
+}
+
+// A device that delivers each record in several reads still sends every record whole.
+TEST(PanelRestoreFileError, ShortReadsSendEveryRecordWhole) {
+    RestoreRig rig(Model::Main);
+    rig.answer(MessageAnswer::No); // no clear
+    ShortReadDevice device(fileBytes(1005, {{1, 0, 0, content(300)}, {2, 1, 0, content(20, 9)}}),
+                           7);
+
+    EXPECT_EQ(PanelRestore(rig.session, PanelFamily::Main).run(device), RestoreOutcome::Finished);
+    EXPECT_EQ(rig.requests(), (QStringList{"101/0/0:300", "102/1/0:20"}));
+    EXPECT_EQ(rig.controller.peek({1, 0, 0}), content(300));
+    EXPECT_EQ(rig.controller.peek({2, 1, 0}), content(20, 9));
+}
+
+// A last record cut short by the end of the file is not sent, and the run says so instead of
+// finishing: the controller did not get the whole file.
+TEST(PanelRestoreFileError, RecordCutShortIsReportedNotFinished) {
+    struct Row {
+        Model model;
+        PanelFamily family;
+        std::uint16_t familyCode;
+    };
+    for (const Row& row :
+         {Row{Model::Main, PanelFamily::Main, 1005}, Row{Model::Lan490, PanelFamily::Lan, 2005},
+          Row{Model::Sub4000, PanelFamily::Sub, 4005}}) {
+        SCOPED_TRACE(row.familyCode);
+        RestoreRig rig(row.model);
+        if (row.family != PanelFamily::Sub) rig.answer(MessageAnswer::No); // no clear
+        // the third record says 50 bytes, the file holds 10 of them
+        const QString path = writePanelFile(rig.dir, row.familyCode, 0,
+                                            {{1, 0, 0, content(20)}, {2, 0, 0, content(21)}},
+                                            QByteArray::fromHex("0302003200") + content(10));
+
+        EXPECT_EQ(rig.restore(row.family, path), RestoreOutcome::Damaged);
+        EXPECT_EQ(rig.requests(), (QStringList{"101/0/0:20", "102/0/0:21"}));
+        EXPECT_EQ(rig.messages().last(),
+                  QStringLiteral("[Error] Panel File Is Damaged: Variables Block 3 Was Not Sent."));
+        EXPECT_FALSE(rig.ui.statuses.contains(QStringLiteral("Finished Sending Panel File.")));
+        EXPECT_EQ(rig.ui.statuses.last(), QString());
+        if (row.family == PanelFamily::Sub) {
+            EXPECT_EQ(rig.controller.framesNoted(QStringLiteral("release")).size(), 1);
+        }
+    }
 }
 
 TEST(SystemStatusRewrite, TouchesOnlyWholeEntriesWithinTheData) {

@@ -173,27 +173,6 @@ TEST(PanelRestoreEnds, FileEndingAfterTheFamilyBlockSendsNothing) {
     }
 }
 
-TEST(PanelRestoreEnds, RecordCutShortByTheEndOfTheFileIsNotSent) {
-    // The last record announces 100 bytes and carries 40.
-    const QByteArray cut = QByteArray("\x02\x00\x00\x64\x00", 5) + content(40);
-    {
-        RestoreRig rig(Model::Main);
-        const QString path = writePanelFile(rig.dir, 1005, 0, {{1, 0, 0, content(20)}}, cut);
-        EXPECT_EQ(rig.restore(PanelFamily::Main, path), RestoreOutcome::Finished);
-        EXPECT_EQ(rig.requests(), QStringList{"101/0/0:20"});
-        EXPECT_EQ(rig.ui.statuses, (QStringList{"Sending Outputs Block 1",
-                                                "NOT Sending Blank Inputs Block 1", Finished}));
-    }
-    {
-        RestoreRig rig(Model::Sub3000);
-        const QString path = writePanelFile(rig.dir, 3005, 0, {{1, 0, 0, content(20)}}, cut);
-        EXPECT_EQ(rig.restore(PanelFamily::Sub, path), RestoreOutcome::Finished);
-        EXPECT_EQ(rig.requests(), QStringList{"101/0/0:20"});
-        EXPECT_EQ(rig.ui.statuses, (QStringList{"Sending Outputs Block 1", Finished}));
-        EXPECT_EQ(rig.controller.framesNoted(QStringLiteral("release")).size(), 1);
-    }
-}
-
 // Time from the acknowledgement of the Program Code block 5 write to the next record's text.
 std::int64_t pauseAfterProgramCodeBlock5(Model model, std::uint16_t familyCode, bool failWrite) {
     RestoreRig rig(model);

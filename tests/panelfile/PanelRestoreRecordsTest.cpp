@@ -283,6 +283,12 @@ TEST(PanelRestoreRecords, UnknownRecordStopsAfterTheEarlierOnes) {
                                1005,
                                {99, 0, 0, content(4)},
                                "[VTL] Invalid Panel File."},
+                           // its write would wrap to 56, a read frame carrying data
+                           Row{Model::Main,
+                               PanelFamily::Main,
+                               1005,
+                               {212, 0, 0, content(4)},
+                               "[VTL] Invalid Panel File."},
                            Row{Model::Lan490,
                                PanelFamily::Lan,
                                2005,
@@ -293,7 +299,7 @@ TEST(PanelRestoreRecords, UnknownRecordStopsAfterTheEarlierOnes) {
                                4005,
                                {24, 1, 1, content(4)},
                                "[VTL] Invalid Panel File."}}) {
-        SCOPED_TRACE(row.message);
+        SCOPED_TRACE(row.unknown.command);
         RestoreRig rig(row.model);
         const QString path = writePanelFile(
             rig.dir, row.code, 0, {{1, 0, 0, content(4)}, row.unknown, {2, 0, 0, content(4)}});
