@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
     options.model = *chosen;
     // In real time the program on the other end may be slowed by a busy machine: a poll waits
     // longer for its answer than on virtual time, so a late answer is not taken for a stray byte.
-    options.pollWindowUs = 150'000;
+    options.pollWindowUs = 300'000;
     options.address = parser.value(address).toInt(&ok);
     if (!ok || options.address < 0 || options.address > 255)
         return fail(QStringLiteral("bad --address"));

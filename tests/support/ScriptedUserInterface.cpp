@@ -9,6 +9,8 @@ MessageAnswer ScriptedUserInterface::message(const QString& text, const QString&
     if (buttons != MessageButtons::Ok && !answers.empty()) {
         a = answers.front();
         answers.pop_front();
+    } else if (buttons != MessageButtons::Ok && decide) {
+        a = decide(text, buttons);
     }
     messages.append({text, caption, buttons, icon, a, detail});
     return a;

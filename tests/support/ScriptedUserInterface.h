@@ -36,7 +36,10 @@ public:
         ++cursorChanges;
     }
     void setStatus(const QString& text) override;
-    void setFailureReason(const QString& reason) override { failureReason = reason; }
+    void setFailureReason(const QString& reason) override {
+        failureReason = reason;
+        failures += reason.isEmpty() ? 0 : 1;
+    }
 
     // Answers for the next questions, in order.
     void answer(MessageAnswer a) { answers.push_back(a); }
@@ -52,11 +55,14 @@ public:
     bool waitCursor = false;
     int cursorChanges = 0;
     QString failureReason; // the last one given
+    int failures = 0;      // failed exchanges so far
     // With a clock, every status text is stamped with the time it appeared.
     const Clock* clock = nullptr;
     QList<std::int64_t> statusTimesUs;
     // Runs after each status text, e.g. to make a controller misbehave at one particular block.
     std::function<void(const QString&)> onStatus;
+    // Answers a question when no scripted answer is left.
+    std::function<MessageAnswer(const QString& text, MessageButtons buttons)> decide;
 };
 
 } // namespace vtl::test
