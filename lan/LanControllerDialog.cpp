@@ -4,6 +4,7 @@
 #include "lan/LanRates.h"
 #include "link/Session.h"
 #include "panels/AddressSpinBox.h"
+#include "panels/DialogButtons.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -18,13 +19,6 @@
 namespace vtl {
 
 namespace {
-
-QPushButton* makeButton(const QString& text, const QString& name) {
-    auto* button = new QPushButton(text);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
 
 // Moves a button's caption one step on.
 void onPress(QPushButton* button, std::function<QString(const QString&)> next) {
@@ -162,18 +156,14 @@ void LanControllerDialog::build() {
     files->addWidget(status_, 1);
     files->addWidget(restore);
 
-    auto* loadButton = makeButton(QStringLiteral("&Load"), QStringLiteral("load"));
-    send_ = makeButton(QStringLiteral("&Send"), QStringLiteral("send"));
-    auto* clearButton = makeButton(QStringLiteral("Clea&r"), QStringLiteral("clear"));
-    auto* closeButton = makeButton(QStringLiteral("&Close"), QStringLiteral("close"));
-    loadButton->setDefault(true);
-    connect(loadButton, &QPushButton::clicked, this, &LanControllerDialog::load);
+    const OperationButtons buttons = makeOperationButtons();
+    send_ = buttons.send;
+    buttons.load->setDefault(true);
+    connect(buttons.load, &QPushButton::clicked, this, &LanControllerDialog::load);
     connect(send_, &QPushButton::clicked, this, &LanControllerDialog::send);
-    connect(clearButton, &QPushButton::clicked, this, &LanControllerDialog::clear);
-    connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
-    auto* bottom = new QHBoxLayout;
-    for (auto* b : {loadButton, send_, clearButton, closeButton})
-        bottom->addWidget(b);
+    connect(buttons.clear, &QPushButton::clicked, this, &LanControllerDialog::clear);
+    connect(buttons.close, &QPushButton::clicked, this, &QDialog::reject);
+    auto* bottom = buttons.row;
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(outer_);

@@ -2,6 +2,7 @@
 
 #include "link/Session.h"
 #include "panels/AddressSpinBox.h"
+#include "panels/DialogButtons.h"
 #include "panels/MainPanelOperations.h"
 #include "panels/McQuayPasswordDialog.h"
 #include "panels/ModemStringDialog.h"
@@ -22,13 +23,6 @@ namespace {
 
 constexpr int PortD = int(MainPort::PortD);
 constexpr int PortE = int(MainPort::PortE);
-
-QPushButton* makeButton(const QString& text, const QString& name) {
-    auto* button = new QPushButton(text);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
 
 QComboBox* makeCardList(const QString& name) {
     auto* list = new QComboBox;
@@ -129,18 +123,13 @@ void MainPanelDialog::build() {
     filesLayout->addWidget(status_, 1);
     filesLayout->addWidget(restore);
 
-    auto* loadButton = makeButton(QStringLiteral("&Load"), QStringLiteral("load"));
-    auto* sendButton = makeButton(QStringLiteral("&Send"), QStringLiteral("send"));
-    auto* clearButton = makeButton(QStringLiteral("Clea&r"), QStringLiteral("clear"));
-    auto* closeButton = makeButton(QStringLiteral("&Close"), QStringLiteral("close"));
-    sendButton->setDefault(true);
-    connect(loadButton, &QPushButton::clicked, this, &MainPanelDialog::load);
-    connect(sendButton, &QPushButton::clicked, this, &MainPanelDialog::send);
-    connect(clearButton, &QPushButton::clicked, this, &MainPanelDialog::clear);
-    connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
-    auto* bottom = new QHBoxLayout;
-    for (auto* b : {loadButton, sendButton, clearButton, closeButton})
-        bottom->addWidget(b);
+    const OperationButtons buttons = makeOperationButtons();
+    buttons.send->setDefault(true);
+    connect(buttons.load, &QPushButton::clicked, this, &MainPanelDialog::load);
+    connect(buttons.send, &QPushButton::clicked, this, &MainPanelDialog::send);
+    connect(buttons.clear, &QPushButton::clicked, this, &MainPanelDialog::clear);
+    connect(buttons.close, &QPushButton::clicked, this, &QDialog::reject);
+    auto* bottom = buttons.row;
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);

@@ -1,5 +1,6 @@
 #include "panels/ModbusSetupDialog.h"
 
+#include "panels/DialogButtons.h"
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -9,13 +10,6 @@
 namespace vtl {
 
 namespace {
-
-QPushButton* makeButton(const QString& text, const QString& name) {
-    auto* button = new QPushButton(text);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
 
 QGroupBox* groupOf(const QString& title, std::initializer_list<QWidget*> widgets) {
     auto* group = new QGroupBox(title);

@@ -1,6 +1,7 @@
 #include "panels/SubPanelDialog.h"
 
 #include "panels/AddressSpinBox.h"
+#include "panels/DialogButtons.h"
 #include "panels/ModbusSetupDialog.h"
 #include "panels/SubPanelSettings.h"
 
@@ -14,17 +15,6 @@
 #include <QVBoxLayout>
 
 namespace vtl {
-
-namespace {
-
-QPushButton* makeButton(const QString& text, const QString& name) {
-    auto* button = new QPushButton(text);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
-} // namespace
 
 SubPanelDialog::SubPanelDialog(SubPanelOperations& operations, QWidget* parent)
     : QDialog(parent), ops_(operations) {
@@ -81,18 +71,13 @@ void SubPanelDialog::build() {
     filesLayout->addLayout(fileButtons);
     filesLayout->addWidget(status_);
 
-    auto* loadButton = makeButton(QStringLiteral("&Load"), QStringLiteral("load"));
-    auto* sendButton = makeButton(QStringLiteral("&Send"), QStringLiteral("send"));
-    auto* clearButton = makeButton(QStringLiteral("Clea&r"), QStringLiteral("clear"));
-    auto* closeButton = makeButton(QStringLiteral("&Close"), QStringLiteral("close"));
-    sendButton->setDefault(true);
-    connect(loadButton, &QPushButton::clicked, this, &SubPanelDialog::load);
-    connect(sendButton, &QPushButton::clicked, this, &SubPanelDialog::send);
-    connect(clearButton, &QPushButton::clicked, this, &SubPanelDialog::clear);
-    connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
-    auto* bottom = new QHBoxLayout;
-    for (auto* b : {loadButton, sendButton, clearButton, closeButton})
-        bottom->addWidget(b);
+    const OperationButtons buttons = makeOperationButtons();
+    buttons.send->setDefault(true);
+    connect(buttons.load, &QPushButton::clicked, this, &SubPanelDialog::load);
+    connect(buttons.send, &QPushButton::clicked, this, &SubPanelDialog::send);
+    connect(buttons.clear, &QPushButton::clicked, this, &SubPanelDialog::clear);
+    connect(buttons.close, &QPushButton::clicked, this, &QDialog::reject);
+    auto* bottom = buttons.row;
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);

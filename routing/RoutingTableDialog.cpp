@@ -1,6 +1,7 @@
 #include "routing/RoutingTableDialog.h"
 
 #include "link/Session.h"
+#include "panels/DialogButtons.h"
 #include "routing/RoutingTableFile.h"
 
 #include <QCheckBox>
@@ -20,13 +21,6 @@
 namespace vtl {
 
 namespace {
-
-QPushButton* makeButton(const QString& text, const QString& name) {
-    auto* button = new QPushButton(text);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
 
 // Four dotted numbers of 0..255, as an IP address control takes them.
 QLineEdit* makeIpEdit(const QString& name, QObject* parent) {
