@@ -1,7 +1,10 @@
 #include "lan/LanControllerDialog.h"
 #include "lan/BacnetDeviceDialog.h"
 #include "lan/RangeSpinBox.h"
+#include "link/Connect.h"
 #include "panels/AddressSpinBox.h"
+#include "panels/SubPanelDialog.h"
+#include "routing/RoutingTableDialog.h"
 #include "shell/ControllerWindows.h"
 #include "tests/lan/LanRig.h"
 
@@ -215,6 +218,60 @@ TEST(LanControllerWindow, TheConnectSequenceOpensItForEveryLanTypeCode) {
                             .arg(typeCode % 100, 2, 10, QLatin1Char('0')));
         EXPECT_EQ(rig.sim.state.PanelAddress, 12u);
     }
+}
+
+} // namespace
+} // namespace vtl
+
+namespace vtl {
+namespace {
+
+// The window the connect sequence opens, then the one its button opens; each answered at once.
+template <typename First, typename Second>
+void openTwoWindows(Session& session, ControllerWindow window, const char* button, bool& sawFirst,
+                    bool& sawSecond) {
+    QTimer::singleShot(0, [&] {
+        auto* first = qobject_cast<First*>(QApplication::activeModalWidget());
+        sawFirst = first != nullptr;
+        if (!first) return;
+        QTimer::singleShot(0, [&, first] {
+            sawSecond = qobject_cast<Second*>(QApplication::activeModalWidget()) != nullptr;
+            QApplication::activeModalWidget()->close();
+            first->reject();
+        });
+        if (auto* b = first->template findChild<QPushButton*>(button); b && b->isEnabled())
+            b->click();
+        else
+            first->reject();
+    });
+    openControllerWindow(session, window, nullptr);
+}
+
+TEST(LanControllerWindow, EthernetConfigurationOpensTheRoutingTableWindow) {
+    LanRig rig(sim::Model::Lan490, 490);
+    bool lanWindow = false, routingWindow = false;
+    openTwoWindows<LanControllerDialog, RoutingTableDialog>(
+        rig.sim.session, ControllerWindow::LanController, "ethernet", lanWindow, routingWindow);
+    EXPECT_TRUE(lanWindow);
+    EXPECT_TRUE(routingWindow);
+}
+
+TEST(SubPanelWindow, TheConnectSequenceOpensItForASubPanel) {
+    test::SimSession sim(test::simOptions(sim::Model::Sub4000, 7, 19200));
+    ASSERT_TRUE(Connect(
+        sim.session, {QStringLiteral("QOV"), QStringLiteral("sim"), AutoDetectPosition, true},
+        [&](ControllerWindow window) {
+            EXPECT_EQ(window, ControllerWindow::SubPanel);
+            QString address;
+            QTimer::singleShot(0, [&] {
+                auto* dialog = qobject_cast<SubPanelDialog*>(QApplication::activeModalWidget());
+                ASSERT_NE(dialog, nullptr);
+                address = dialog->findChild<AddressSpinBox*>()->text();
+                dialog->reject();
+            });
+            openControllerWindow(sim.session, window, nullptr);
+            EXPECT_EQ(address, QStringLiteral("7"));
+        }));
 }
 
 } // namespace
