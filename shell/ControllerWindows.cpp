@@ -4,39 +4,10 @@
 #include "panels/MainPanelDialog.h"
 #include "panels/SubPanelDialog.h"
 #include "routing/RoutingTableWindow.h"
-#include "shell/ControllerFoundDialog.h"
 #include "shell/PanelFileActions.h"
 #include "shell/QtUserInterface.h"
 
 namespace vtl {
-
-QString describeController(const ConnectionState& state, ControllerWindow window) {
-    QStringList lines;
-    switch (window) {
-    case ControllerWindow::MainPanel:
-        lines << QStringLiteral("Main panel found.");
-        break;
-    case ControllerWindow::LanController:
-        lines << (state.IsBrinlet ? QStringLiteral("Brinlet controller found.")
-                                  : QStringLiteral("LAN controller found."));
-        break;
-    case ControllerWindow::SubPanel:
-        lines << QStringLiteral("Sub panel found.");
-        break;
-    }
-    if (window != ControllerWindow::SubPanel) {
-        lines << QStringLiteral("Type code : %1").arg(state.PanelTypeCode);
-        lines << QStringLiteral("Firmware version : %1.%2")
-                     .arg(state.PanelTypeCode / 100)
-                     .arg(state.PanelTypeCode % 100, 2, 10, QLatin1Char('0'));
-    }
-    lines << QStringLiteral("Address : %1").arg(state.PanelAddress);
-    lines << QStringLiteral("Speed : %1 Baud").arg(effectiveBaudRate(state));
-    lines << QString()
-          << QStringLiteral("The configuration window of this controller is not "
-                            "available in this version.");
-    return lines.join(QLatin1Char('\n'));
-}
 
 namespace {
 
@@ -85,12 +56,7 @@ void openControllerWindow(Session& session, ControllerWindow window, QWidget* pa
         dialog.exec();
         return;
     }
-    if (window == ControllerWindow::LanController) {
-        openLanControllerWindow(session, parent);
-        return;
-    }
-    ControllerFoundDialog dialog(session.state, window, parent);
-    dialog.exec();
+    openLanControllerWindow(session, parent);
 }
 
 } // namespace vtl
