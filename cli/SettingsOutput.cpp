@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <algorithm>
 #include <optional>
 
 namespace vtl::cli {
@@ -42,9 +43,7 @@ std::optional<bool> parseYesNo(const QString& value) {
 bool isDigits(const QString& value, int digits, bool emptyAllowed) {
     if (value.isEmpty()) return emptyAllowed;
     if (value.size() > digits) return false;
-    for (QChar c : value)
-        if (c < u'0' || c > u'9') return false;
-    return true;
+    return std::ranges::all_of(value, [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
 } // namespace vtl::cli

@@ -39,8 +39,8 @@ qint64 numberOf(const QString& text) {
 
 } // namespace
 
-BacnetDeviceView showBacnetSettings(const QByteArray& read) {
-    QByteArray b = read;
+BacnetDeviceView showBacnetSettings(const QByteArray& block) {
+    QByteArray b = block;
     if (b.size() < BacnetBlockMinSize) b.append(QByteArray(BacnetBlockMinSize - b.size(), '\0'));
     BacnetDeviceView v;
     const std::uint32_t instance = bigEndian(b, O::Instance);

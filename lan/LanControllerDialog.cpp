@@ -16,6 +16,8 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace vtl {
 
 namespace {
@@ -23,7 +25,17 @@ namespace {
 // Moves a button's caption one step on.
 void onPress(QPushButton* button, std::function<QString(const QString&)> next) {
     QObject::connect(button, &QPushButton::clicked, button,
-                     [button, next] { button->setText(next(button->text())); });
+                     [button, next = std::move(next)] { button->setText(next(button->text())); });
+}
+
+// A baud rate button in a group box of its own.
+QGroupBox* rateGroup(const QString& title, QPushButton*& button, const char* name) {
+    auto* group = new QGroupBox(title);
+    group->setObjectName(QString::fromLatin1(name) + QStringLiteral("Group"));
+    button = makeButton(QStringLiteral("19200"), QString::fromLatin1(name));
+    auto* layout = new QVBoxLayout(group);
+    layout->addWidget(button);
+    return group;
 }
 
 } // namespace
@@ -31,16 +43,6 @@ void onPress(QPushButton* button, std::function<QString(const QString&)> next) {
 LanControllerDialog::LanControllerDialog(Session& session, QWidget* parent)
     : QDialog(parent), ops_(session) {
     build();
-}
-
-QGroupBox* LanControllerDialog::rateGroup(const QString& title, QPushButton*& button,
-                                          const char* name) {
-    auto* group = new QGroupBox(title);
-    group->setObjectName(QString::fromLatin1(name) + QStringLiteral("Group"));
-    button = makeButton(QStringLiteral("19200"), QString::fromLatin1(name));
-    auto* layout = new QVBoxLayout(group);
-    layout->addWidget(button);
-    return group;
 }
 
 void LanControllerDialog::build() {

@@ -47,7 +47,6 @@ Q_SIGNALS:
 
 private:
     void build();
-    QGroupBox* rateGroup(const QString& title, QPushButton*& button, const char* name);
     void applyForm(LanForm form);
 
     LanControllerOperations ops_;

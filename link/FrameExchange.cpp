@@ -65,6 +65,28 @@ std::int32_t lineBaudFromCode(std::uint8_t code) {
     }
 }
 
+// What a reply header tells about the controller, kept in the connection state.
+void applyReplySideEffects(ConnectionState& st, const std::uint8_t header[5]) {
+    const std::uint8_t reply = header[2];
+    const std::uint8_t b3 = header[3];
+    const std::uint8_t b4 = header[4];
+    st.Table5Point = 0;
+    if (reply == cmd::replyOf(cmd::RoutingTable.command) && (b4 & 0x0F) == 5) st.Table5Point = b3;
+    if (reply == cmd::replyOf(cmd::Status.command)) {
+        st.StatusFlag7 = (b4 >> 7) & 1;
+        st.StatusFlag6 = ((b4 >> 6) & 1) || (b4 & 0x02) ? 1 : 0;
+        st.StatusFlag1 = (b4 >> 1) & 1;
+        st.StatusIsC1 = b4 == 0xC1;
+    }
+    if (reply == cmd::replyOf(cmd::Identification.command) ||
+        reply == cmd::replyOf(cmd::IdentificationAlternate)) {
+        st.PanelAddress = b3;
+        st.PanelLineBaud = lineBaudFromCode((b4 >> 2) & 0x07);
+        st.IdentFlag0 = b4 & 1;
+        st.IdentFlag5 = (b4 >> 5) & 1;
+    }
+}
+
 } // namespace
 
 FrameExchange::FrameExchange(SerialLink& link, TransferBuffers& buffers)
@@ -325,37 +347,15 @@ bool FrameExchange::findReplyHeader(std::uint8_t command, std::uint8_t header[5]
     return failSubLan(FailureReason::NoReply, {});
 }
 
-void FrameExchange::applyReplySideEffects(const std::uint8_t header[5]) {
-    ConnectionState& st = state();
-    const std::uint8_t reply = header[2];
-    const std::uint8_t b3 = header[3];
-    const std::uint8_t b4 = header[4];
-    st.Table5Point = 0;
-    if (reply == cmd::replyOf(cmd::RoutingTable.command) && (b4 & 0x0F) == 5) st.Table5Point = b3;
-    if (reply == cmd::replyOf(cmd::Status.command)) {
-        st.StatusFlag7 = (b4 >> 7) & 1;
-        st.StatusFlag6 = ((b4 >> 6) & 1) || (b4 & 0x02) ? 1 : 0;
-        st.StatusFlag1 = (b4 >> 1) & 1;
-        st.StatusIsC1 = b4 == 0xC1;
-    }
-    if (reply == cmd::replyOf(cmd::Identification.command) ||
-        reply == cmd::replyOf(cmd::IdentificationAlternate)) {
-        st.PanelAddress = b3;
-        st.PanelLineBaud = lineBaudFromCode((b4 >> 2) & 0x07);
-        st.IdentFlag0 = b4 & 1;
-        st.IdentFlag5 = (b4 >> 5) & 1;
-    }
-}
-
 bool FrameExchange::receiveReply(std::uint8_t command, bool extraByte) {
     ConnectionState& st = state();
     std::uint8_t header[5] = {};
     if (!findReplyHeader(command, header)) return false;
-    applyReplySideEffects(header);
+    applyReplySideEffects(st, header);
     if (extraByte) link_.ReadByte();
     if (subLan()) {
         const std::uint8_t check = link_.ReadByte();
-        const std::uint8_t expected = std::uint8_t(header[1] + header[2] + header[3] + header[4]);
+        const auto expected = std::uint8_t(header[1] + header[2] + header[3] + header[4]);
         if (check != expected)
             return failSubLan(FailureReason::HeaderCheck,
                               QStringLiteral("check byte 0x%1, expected 0x%2")
@@ -416,7 +416,7 @@ bool FrameExchange::receiveData(std::uint32_t length) {
     }
     const std::uint8_t low = link_.ReadByte();
     const std::uint8_t high = link_.ReadByte();
-    const std::uint16_t sum = std::uint16_t(low | (high << 8));
+    const auto sum = std::uint16_t(low | (high << 8));
     if (sum != sum16)
         return failSubLan(FailureReason::DataSum, QStringLiteral("sum 0x%1, expected 0x%2")
                                                       .arg(sum, 4, 16, QLatin1Char('0'))

@@ -57,7 +57,6 @@ private:
     bool awaitWriteAck(std::uint8_t command);
     bool receiveReply(std::uint8_t command, bool extraByte);
     bool findReplyHeader(std::uint8_t command, std::uint8_t header[5]);
-    void applyReplySideEffects(const std::uint8_t header[5]);
     bool receiveData(std::uint32_t length);
     bool failSubLan(FailureReason reason, QString detail);
     bool fail(FailureReason reason, QString detail);

@@ -27,7 +27,7 @@ public:
     SerialLink(const SerialLink&) = delete;
     SerialLink& operator=(const SerialLink&) = delete;
 
-    bool ProbePort(int index);
+    static bool ProbePort(int index);
     bool OpenPort();
     bool WriteByte(std::uint8_t byte);
     std::uint8_t ReadByte();

@@ -16,7 +16,7 @@ constexpr qint64 DrainMarginMs = 200;
 
 } // namespace
 
-SerialPortTransport::SerialPortTransport(QString portName) {
+SerialPortTransport::SerialPortTransport(const QString& portName) {
     port_.setPortName(portName);
 }
 
@@ -136,7 +136,7 @@ QString describeOpenFailure(const QString& portName, QSerialPort::SerialPortErro
     case QSerialPort::DeviceNotFoundError:
         return QStringLiteral("%1 does not exist.").arg(portName);
     case QSerialPort::PermissionError: {
-        if (const QString rights = platform::permissionProblem(portName); !rights.isEmpty())
+        if (QString rights = platform::permissionProblem(portName); !rights.isEmpty())
             return rights;
         return QStringLiteral("%1 is in use by another program (%2).").arg(portName, systemText);
     }

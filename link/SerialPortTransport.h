@@ -9,7 +9,7 @@ namespace vtl {
 // A real serial port through Qt SerialPort, used in blocking style without an event loop.
 class SerialPortTransport final : public Transport {
 public:
-    explicit SerialPortTransport(QString portName);
+    explicit SerialPortTransport(const QString& portName);
 
     bool open(std::int32_t baudRate) override;
     void close() override;

@@ -37,7 +37,7 @@ HeaderStatus readExactly(QIODevice& file, qint64 size, QByteArray& bytes) {
 } // namespace
 
 QByteArray panelFileSignature() {
-    return QByteArray("QTZ PANEL FILE VERSION 01.00", PanelFileSignatureSize);
+    return {"QTZ PANEL FILE VERSION 01.00", PanelFileSignatureSize};
 }
 
 QByteArray timeStamp(const QTime& time) {

@@ -21,6 +21,22 @@ const QString ErrorCaption = QStringLiteral("Error");
 // Send reports with its own caption, which ends in a blank.
 const QString SendErrorCaption = QStringLiteral("Error ");
 
+// The fields as the window shows the settings held.
+void showSettings(const MainPanelSettings& s, MainPanelView& view) {
+    view.addressText = QString::number(s.PanelAddress);
+    view.lastPanel = s.LastPanel == 1;
+    view.inCards = s.InCards <= MaxCards ? s.InCards : -1;
+    view.outCards = s.OutCards <= MaxCards ? s.OutCards : -1;
+    for (int i = 0; i < MainPortCount; ++i) {
+        if (const auto text = baudTextForCode(MainPort(i), s.PortBaudCodes[std::size_t(i)]))
+            view.baudTexts[std::size_t(i)] = *text;
+    }
+    if (const auto roles = portRoleTexts(s.PortRoles)) {
+        view.portDRole = roles->portD;
+        view.portERole = roles->portE;
+    }
+}
+
 } // namespace
 
 MainPanelOperations::MainPanelOperations(ConnectionState& state, TransferBuffers& buffers,
@@ -84,28 +100,13 @@ bool MainPanelOperations::load(MainPanelView& view) {
     return true;
 }
 
-void MainPanelOperations::showSettings(const MainPanelSettings& s, MainPanelView& view) const {
-    view.addressText = QString::number(s.PanelAddress);
-    view.lastPanel = s.LastPanel == 1;
-    view.inCards = s.InCards <= MaxCards ? s.InCards : -1;
-    view.outCards = s.OutCards <= MaxCards ? s.OutCards : -1;
-    for (int i = 0; i < MainPortCount; ++i) {
-        if (const auto text = baudTextForCode(MainPort(i), s.PortBaudCodes[std::size_t(i)]))
-            view.baudTexts[std::size_t(i)] = *text;
-    }
-    if (const auto roles = portRoleTexts(s.PortRoles)) {
-        view.portDRole = roles->portD;
-        view.portERole = roles->portE;
-    }
-}
-
 void MainPanelOperations::takeSettings(const MainPanelView& view) {
     auto& held = memory_.Settings;
     held[O::InCards] = std::uint8_t(view.inCards);
     held[O::OutCards] = std::uint8_t(view.outCards);
     for (int i = 0; i < MainPortCount; ++i) {
         if (const auto code = baudCodeForText(MainPort(i), view.baudTexts[std::size_t(i)]))
-            held[std::size_t(O::FirstBaud + i)] = *code;
+            held[std::size_t(O::FirstBaud) + std::size_t(i)] = *code;
     }
     held[O::LastPanel] = view.lastPanel ? 1 : 0;
     held[O::PanelAddress] = clampPanelAddress(view.addressText);

@@ -50,7 +50,6 @@ private:
     // Reads go to whichever controller is at the end of the cable; writes to PanelAddress.
     bool read(commands::RecordAddress record);
     bool write(commands::RecordAddress record, std::uint32_t length);
-    void showSettings(const MainPanelSettings& settings, MainPanelView& view) const;
     void takeSettings(const MainPanelView& view);
 
     ConnectionState& state_;

@@ -206,7 +206,7 @@ std::array<std::uint8_t, 4> ipBytes(const QString& text) {
 std::array<std::uint8_t, 6> macBytes(const QString& text) {
     std::array<std::uint8_t, 6> bytes{};
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const qsizetype at = qsizetype(3 * i);
+        const auto at = 3 * qsizetype(i);
         const QChar high = at < text.size() ? text[at] : QChar();
         const QChar low = at + 1 < text.size() ? text[at + 1] : QChar();
         bytes[i] = std::uint8_t(16 * hexValue(high) + hexValue(low));

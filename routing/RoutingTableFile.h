@@ -10,11 +10,9 @@
 
 class QSaveFile;
 
-namespace vtl {
-
 // A routing table kept on disk (".NET"): the block of the window's mode, after the two mark bytes
 // 90, 20 in LAN mode, padded with filler to a fixed length.
-namespace RoutingTableFile {
+namespace vtl::RoutingTableFile {
 
 inline constexpr char Filter[] = "RZQ IP Address Files (*.NET)";
 inline constexpr char Pattern[] = "*.NET";
@@ -53,6 +51,4 @@ ReadResult read(const QString& path, RoutingMode mode);
 // The mode a file was written in, from its mark; nullopt when it cannot be read.
 std::optional<RoutingMode> modeOf(const QString& path);
 
-} // namespace RoutingTableFile
-
-} // namespace vtl
+} // namespace vtl::RoutingTableFile

@@ -18,7 +18,8 @@ RoutingTableOperations::RoutingTableOperations(Session& session)
       table_(RoutingTable::labelled(mode_)) {}
 
 RoutingRow& RoutingTableOperations::visibleRow(int row) {
-    return table_.rows[std::size_t(routing::PageSize * page_ + std::clamp(row, 0, 3))];
+    const int index = routing::PageSize * page_ + std::clamp(row, 0, 3);
+    return table_.rows[std::size_t(index)];
 }
 
 RoutingPageView RoutingTableOperations::pageView() const {

@@ -16,6 +16,7 @@ struct RecordKey {
     std::uint8_t command = 0;
     std::uint8_t point = 0;
     std::uint8_t table = 0;
+    // NOLINTNEXTLINE(modernize-use-nullptr): clang-tidy 14 takes the defaulted <=> for a 0 literal.
     auto operator<=>(const RecordKey&) const = default;
 };
 

@@ -616,7 +616,7 @@ void SimulatedController::consumeFault() {
 // ---- Sub LAN bus ------------------------------------------------------------------------------
 
 QByteArray SimulatedController::busFrame(std::uint8_t h0, std::uint8_t h1, std::uint8_t h2,
-                                         std::uint8_t h3, std::uint8_t h4) const {
+                                         std::uint8_t h3, std::uint8_t h4) {
     QByteArray frame = SubPreamble;
     frame += bytesOf({char(h0), char(h1), char(h2), char(h3), char(h4)});
     frame += char(std::uint8_t(h0 + h1 + h2 + h3 + h4));

@@ -164,8 +164,8 @@ private:
 
     void busTick();
     void talkSlot();
-    QByteArray busFrame(std::uint8_t h0, std::uint8_t h1, std::uint8_t h2, std::uint8_t h3,
-                        std::uint8_t h4) const;
+    static QByteArray busFrame(std::uint8_t h0, std::uint8_t h1, std::uint8_t h2, std::uint8_t h3,
+                               std::uint8_t h4);
 
     ControllerOptions options_;
     SimMemory memory_;

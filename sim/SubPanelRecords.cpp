@@ -7,8 +7,8 @@ namespace {
 
 // A block made of entries of `stride` bytes whose first `kept` bytes are settings.
 struct Entries {
-    int stride;
-    int kept;
+    qsizetype stride;
+    qsizetype kept;
 };
 
 constexpr Entries Pid{22, 18};
@@ -17,7 +17,7 @@ constexpr Entries Programs{2, 2}; // one entry: the rest of the block is run sta
 constexpr Entries RuntimeLog{15, 10};
 constexpr Entries TrendLog{23, 11};
 constexpr Entries GroupData{8, 2};
-constexpr int TrendHalf = 2 * TrendLog.kept;
+constexpr qsizetype TrendHalf = 2 * TrendLog.kept;
 constexpr int DescriptorsHead = 1000;
 constexpr int SizeWord = 2;
 const QByteArray NoCode("\x00\x00\x00\x00\x03\x00\xff", 7);
@@ -28,9 +28,9 @@ constexpr RecordKey CustomUnits{24, 249, 120};
 
 // The settings of each entry written over the block, the rest left as it is.
 QByteArray overlay(QByteArray block, const QByteArray& data, Entries e) {
-    const int entries = int(data.size()) / e.kept;
+    const qsizetype entries = data.size() / e.kept;
     if (block.size() < entries * e.stride) block.resize(entries * e.stride, '\0');
-    for (int n = 0; n < entries; ++n)
+    for (qsizetype n = 0; n < entries; ++n)
         block.replace(n * e.stride, e.kept, data.mid(n * e.kept, e.kept));
     return block;
 }
@@ -44,7 +44,7 @@ QByteArray placed(QByteArray block, int offset, const QByteArray& piece) {
 } // namespace
 
 void zeroWorkingBytes(std::uint8_t command, QByteArray& block) {
-    const int size = int(block.size());
+    const qsizetype size = block.size();
     Entries e{size, size};
     switch (command) {
     case 4:
@@ -65,7 +65,7 @@ void zeroWorkingBytes(std::uint8_t command, QByteArray& block) {
     default:
         return;
     }
-    for (int i = 0; i < size; ++i)
+    for (qsizetype i = 0; i < size; ++i)
         if (i % e.stride >= e.kept) block[i] = '\0';
 }
 
