@@ -7,6 +7,7 @@
 #include "panelfile/PanelBackup.h"
 #include "panelfile/PanelFileHeader.h"
 #include "panelfile/PanelRestore.h"
+#include "tests/support/FailingSaveFile.h"
 #include "tests/support/SimSession.h"
 
 #include <QByteArray>
@@ -33,22 +34,6 @@ inline void PrintTo(const QStringList& list, std::ostream* os) {
 QT_END_NAMESPACE
 
 namespace vtl::test {
-
-// Takes `budget` bytes, then refuses every write.
-class FailingSaveFile final : public QSaveFile {
-public:
-    FailingSaveFile(const QString& name, qint64 budget) : QSaveFile(name), budget_(budget) {}
-
-protected:
-    qint64 writeData(const char* data, qint64 len) override {
-        if (len > budget_) return -1;
-        budget_ -= len;
-        return QSaveFile::writeData(data, len);
-    }
-
-private:
-    qint64 budget_;
-};
 
 struct FileRecord {
     BlockRecordHeader header;

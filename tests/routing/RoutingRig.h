@@ -1,6 +1,7 @@
 #pragma once
 
 #include "routing/RoutingTableOperations.h"
+#include "tests/support/FailingSaveFile.h"
 #include "tests/support/SimSession.h"
 
 #include <QDir>
@@ -46,22 +47,6 @@ struct RoutingRig {
     bool connected;
     QTemporaryDir dir;
     RoutingTableOperations ops{sim.session};
-};
-
-// Takes `budget` bytes, then refuses every write.
-class FailingSaveFile final : public QSaveFile {
-public:
-    FailingSaveFile(const QString& name, qint64 budget) : QSaveFile(name), budget_(budget) {}
-
-protected:
-    qint64 writeData(const char* data, qint64 len) override {
-        if (len > budget_) return -1;
-        budget_ -= len;
-        return QSaveFile::writeData(data, len);
-    }
-
-private:
-    qint64 budget_;
 };
 
 } // namespace vtl::test
