@@ -1,6 +1,8 @@
 #include "lan/BacnetDeviceDialog.h"
 
 #include "lan/RangeSpinBox.h"
+#include "link/Session.h"
+#include "panels/HelpButton.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -77,6 +79,7 @@ BacnetDeviceDialog::BacnetDeviceDialog(Session& session, QWidget* parent)
     buttons->addStretch();
     for (auto* b : {okButton, clearButton, cancelButton})
         buttons->addWidget(b);
+    buttons->addWidget(addHelp(*this, session.ui, help::Bacnet));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);

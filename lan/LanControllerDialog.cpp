@@ -5,6 +5,7 @@
 #include "link/Session.h"
 #include "panels/AddressSpinBox.h"
 #include "panels/DialogButtons.h"
+#include "panels/HelpButton.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -166,6 +167,7 @@ void LanControllerDialog::build() {
     connect(buttons.clear, &QPushButton::clicked, this, &LanControllerDialog::clear);
     connect(buttons.close, &QPushButton::clicked, this, &QDialog::reject);
     auto* bottom = buttons.row;
+    bottom->addWidget(addHelp(*this, ops_.session().ui, help::LanController));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(outer_);

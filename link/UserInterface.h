@@ -40,6 +40,9 @@ public:
         (void)line;
         return {};
     }
+    // Opens a page of the user manual (a file name such as "main-panel.html") with the system's
+    // browser. A front end without windows has no browser to open.
+    virtual void openHelpPage(const QString& page) { (void)page; }
 };
 
 // A configuration window's status line as the target of setStatus while the window is open; the

@@ -3,6 +3,7 @@
 #include "link/Session.h"
 #include "panels/AddressSpinBox.h"
 #include "panels/DialogButtons.h"
+#include "panels/HelpButton.h"
 #include "panels/MainPanelOperations.h"
 #include "panels/McQuayPasswordDialog.h"
 #include "panels/ModemStringDialog.h"
@@ -130,6 +131,7 @@ void MainPanelDialog::build() {
     connect(buttons.clear, &QPushButton::clicked, this, &MainPanelDialog::clear);
     connect(buttons.close, &QPushButton::clicked, this, &QDialog::reject);
     auto* bottom = buttons.row;
+    bottom->addWidget(addHelp(*this, ops_.ui(), help::MainPanel));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);

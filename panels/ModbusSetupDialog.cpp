@@ -1,6 +1,8 @@
 #include "panels/ModbusSetupDialog.h"
 
+#include "link/Session.h"
 #include "panels/DialogButtons.h"
+#include "panels/HelpButton.h"
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -52,6 +54,7 @@ ModbusSetupDialog::ModbusSetupDialog(ModbusSetupOperations& operations, QWidget*
     bottom->addStretch();
     bottom->addWidget(ok);
     bottom->addWidget(cancel);
+    bottom->addWidget(addHelp(*this, ops_.session().ui, help::ModbusSetup));
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(groups);

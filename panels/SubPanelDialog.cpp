@@ -1,7 +1,9 @@
 #include "panels/SubPanelDialog.h"
 
+#include "link/Session.h"
 #include "panels/AddressSpinBox.h"
 #include "panels/DialogButtons.h"
+#include "panels/HelpButton.h"
 #include "panels/ModbusSetupDialog.h"
 #include "panels/SubPanelSettings.h"
 
@@ -78,6 +80,7 @@ void SubPanelDialog::build() {
     connect(buttons.clear, &QPushButton::clicked, this, &SubPanelDialog::clear);
     connect(buttons.close, &QPushButton::clicked, this, &QDialog::reject);
     auto* bottom = buttons.row;
+    bottom->addWidget(addHelp(*this, ops_.session().ui, help::SubPanel));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);

@@ -2,6 +2,7 @@
 
 #include "link/Session.h"
 #include "panels/DialogButtons.h"
+#include "panels/HelpButton.h"
 #include "routing/RoutingTableFile.h"
 
 #include <QCheckBox>
@@ -158,6 +159,7 @@ void RoutingTableDialog::build() {
     auto* buttons = new QHBoxLayout;
     for (auto* b : {openButton, saveButton, loadButton, sendButton, clearButton, closeButton})
         buttons->addWidget(b);
+    buttons->addWidget(addHelp(*this, ops_.session().ui, help::RoutingTable));
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(table);

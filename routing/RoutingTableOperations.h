@@ -40,6 +40,7 @@ class RoutingTableOperations {
 public:
     explicit RoutingTableOperations(Session& session);
 
+    Session& session() const { return session_; }
     RoutingMode mode() const { return mode_; }
     RoutingTable& table() { return table_; }
     const RoutingTable& table() const { return table_; }

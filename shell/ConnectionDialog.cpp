@@ -1,18 +1,16 @@
 #include "shell/ConnectionDialog.h"
 
 #include "link/PortRegistry.h"
+#include "panels/HelpButton.h"
 #include "shell/AboutBox.h"
 #include "shell/AccessCodeEdit.h"
-#include "shell/HelpFile.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -53,8 +51,7 @@ const QStringList& ConnectionDialog::baudListTexts() {
 }
 
 ConnectionDialog::ConnectionDialog(Session& session, QSettings& settings, QWidget* parent)
-    : QDialog(parent), session_(session), settings_(settings),
-      helpFile_(helpFilePath(QCoreApplication::applicationFilePath())) {
+    : QDialog(parent), session_(session), settings_(settings) {
     setWindowTitle(QStringLiteral("Vantrel"));
     setWindowIcon(programIcon());
     buildControls();
@@ -124,6 +121,7 @@ void ConnectionDialog::buildControls() {
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(new QLabel(QStringLiteral("Version " VTL_VERSION)));
     bottom->addStretch();
+    bottom->addWidget(addHelp(*this, session_.ui, help::Connecting));
     bottom->addWidget(aboutButton_);
     grid->addLayout(bottom, 6, 0, 1, 3);
     grid->setSizeConstraint(QLayout::SetFixedSize);
@@ -188,14 +186,6 @@ void ConnectionDialog::saveSettings() {
 void ConnectionDialog::reject() {
     saveSettings();
     QDialog::reject();
-}
-
-void ConnectionDialog::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1) {
-        showHelp(session_.ui, helpFile_);
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void ConnectionDialog::showSubLanWarning() {

@@ -30,10 +30,6 @@ public:
     // Opens the configuration window of the controller OK found; without one OK only connects.
     void setWindowOpener(OpenControllerWindow opener) { windowOpener_ = std::move(opener); }
 
-    // The help file F1 opens; by default the program's own path with ".chm".
-    void setHelpFile(const QString& path) { helpFile_ = path; }
-    QString helpFile() const { return helpFile_; }
-
     // What OK would hand to Connect now.
     ConnectRequest request() const;
 
@@ -52,9 +48,6 @@ public:
 
     static const QStringList& baudListTexts();
 
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-
 private:
     void buildControls();
     void restoreSettings();
@@ -66,7 +59,6 @@ private:
     Session& session_;
     OpenControllerWindow windowOpener_;
     QSettings& settings_;
-    QString helpFile_;
 
     AccessCodeEdit* accessCode_ = nullptr;
     QPushButton* ok_ = nullptr;

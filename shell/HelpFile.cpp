@@ -1,9 +1,7 @@
 #include "shell/HelpFile.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QUrl>
 
 namespace vtl {
 
@@ -15,12 +13,22 @@ QString helpFilePath(const QString& programPath) {
     return programPath + QLatin1String(".chm");
 }
 
-void showHelp(UserInterface& ui, const QString& helpPath) {
-    if (QFileInfo::exists(helpPath)) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(helpPath));
+QString manualFolder(const QString& programDir) {
+    return QDir::cleanPath(QDir(programDir).filePath(QStringLiteral(VTL_MANUAL_FROM_PROGRAM)));
+}
+
+void showHelpPage(UserInterface& ui, const HelpPlaces& places, const QString& page,
+                  const std::function<bool(const QUrl&)>& open) {
+    if (!places.helpFile.isEmpty() && QFileInfo::exists(places.helpFile)) {
+        open(QUrl::fromLocalFile(places.helpFile));
         return;
     }
-    ui.message(QStringLiteral("HTML Help File Not Found"), helpPath, MessageButtons::Ok,
+    const QString pagePath = QDir(places.manualFolder).filePath(page);
+    if (QFileInfo::exists(pagePath)) {
+        open(QUrl::fromLocalFile(pagePath));
+        return;
+    }
+    ui.message(QStringLiteral("HTML Help File Not Found"), pagePath, MessageButtons::Ok,
                MessageIcon::Stop);
 }
 

@@ -1,6 +1,7 @@
 #include "shell/QtUserInterface.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QMessageBox>
 
 namespace vtl {
@@ -116,6 +117,11 @@ StatusLine statusLineOf(QLineEdit* line) {
         edit->setText(text);
         edit->repaint();
     };
+}
+
+void QtUserInterface::openHelpPage(const QString& page) {
+    showHelpPage(*this, help_, page,
+                 [](const QUrl& url) { return QDesktopServices::openUrl(url); });
 }
 
 } // namespace vtl

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/UserInterface.h"
+#include "shell/HelpFile.h"
 
 #include <QLineEdit>
 #include <QPointer>
@@ -20,11 +21,14 @@ public:
     void setWaitCursor(bool on) override;
     void setStatus(const QString& text) override;
     StatusLine replaceStatusLine(StatusLine line) override;
+    // Opens the page with the system's browser, or the compiled help file where there is one.
+    void openHelpPage(const QString& page) override;
 
     // The window whose title shows progress and that owns the message boxes.
     void setTitleWindow(QWidget* window) { titleWindow_ = window; }
     QWidget* titleWindow() const { return titleWindow_; }
     void setStatusLine(QLineEdit* line);
+    void setHelpPlaces(HelpPlaces places) { help_ = std::move(places); }
 
 private:
     QWidget* parentForBoxes() const;
@@ -32,6 +36,7 @@ private:
     QPointer<QWidget> titleWindow_;
     StatusLine statusLine_;
     bool waiting_ = false;
+    HelpPlaces help_;
 };
 
 // A line edit as a status line. Progress texts come from inside long loops with no event loop

@@ -5,6 +5,7 @@
 #include "shell/AboutBox.h"
 #include "shell/ConnectionDialog.h"
 #include "shell/ControllerWindows.h"
+#include "shell/HelpFile.h"
 #include "shell/QtUserInterface.h"
 #include "shell/Settings.h"
 
@@ -43,6 +44,8 @@ int main(int argc, char** argv) {
     }
 
     vtl::QtUserInterface ui;
+    ui.setHelpPlaces({vtl::helpFilePath(QCoreApplication::applicationFilePath()),
+                      vtl::manualFolder(QCoreApplication::applicationDirPath())});
     vtl::Session session(vtl::ConnectionState::instance(), vtl::TransferBuffers::instance(),
                          vtl::RealClock::instance(), ui);
     const auto settings = vtl::openUserSettings();

@@ -57,8 +57,9 @@ TEST_F(SubPanelWindow, TextsOfTheWindow) {
     QStringList buttons;
     for (auto* b : dialog->findChildren<QPushButton*>())
         buttons.append(b->text());
-    EXPECT_EQ(buttons, (QStringList{"19200", "ModBus Setup", "Panel File Backup",
-                                    "Panel File Restore", "&Load", "&Send", "Clea&r", "&Close"}));
+    EXPECT_EQ(buttons,
+              (QStringList{"19200", "ModBus Setup", "Panel File Backup", "Panel File Restore",
+                           "&Load", "&Send", "Clea&r", "&Close", "&Help"}));
     QStringList labels;
     for (auto* l : dialog->findChildren<QLabel*>())
         labels.append(l->text());

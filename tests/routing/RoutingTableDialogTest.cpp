@@ -57,8 +57,8 @@ TEST(RoutingTableWindow, TextsOfTheWindow) {
     QStringList buttons;
     for (auto* b : w.dialog.findChildren<QPushButton*>())
         buttons << b->text();
-    EXPECT_EQ(buttons,
-              (QStringList{"File &Open", "File Sa&ve", "&Load", "&Send", "Clea&r", "&Close"}));
+    EXPECT_EQ(buttons, (QStringList{"File &Open", "File Sa&ve", "&Load", "&Send", "Clea&r",
+                                    "&Close", "&Help"}));
     EXPECT_EQ(w.find<QGroupBox>("gatewayGroup")->title(), "Gateway");
     QStringList intervals;
     for (int i = 0; i < w.at<QComboBox>("interval", 0)->count(); ++i)

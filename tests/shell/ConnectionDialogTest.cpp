@@ -1,7 +1,6 @@
 #include "shell/ConnectionDialog.h"
 #include "link/PipeTransport.h"
 #include "link/PortRegistry.h"
-#include "shell/HelpFile.h"
 #include "shell/QtUserInterface.h"
 #include "tests/link/ScriptedLinePeer.h"
 #include "tests/support/ScriptedUserInterface.h"
@@ -215,24 +214,6 @@ TEST_F(DialogFixture, TheCodeBoxUpperCasesTypingAndPassesItOn) {
     QTest::keyClick(dialog->accessCodeBox(), Qt::Key_Return);
     EXPECT_EQ(ui.briefs(), QStringList(2, QStringLiteral("[VTL] Invalid Access Code.")));
     EXPECT_TRUE(dialog->isVisible());
-}
-
-TEST_F(DialogFixture, MissingHelpFileIsReportedWithItsPath) {
-    store({0, 0, 1, 0, 0});
-    auto dialog = open();
-    const QString help = dir.filePath(QStringLiteral("vtl.chm"));
-    dialog->setHelpFile(help);
-    QTest::keyClick(dialog->accessCodeBox(), Qt::Key_F1);
-    ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.messages[0].text, QStringLiteral("HTML Help File Not Found"));
-    EXPECT_EQ(ui.messages[0].caption, help);
-    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Stop);
-}
-
-TEST(HelpFile, SitsBesideTheProgramWithTheChmExtension) {
-    EXPECT_EQ(helpFilePath(QStringLiteral("C:/Tools/VTL.EXE")), QStringLiteral("C:/Tools/VTL.chm"));
-    EXPECT_EQ(helpFilePath(QStringLiteral("/opt/vtl/bin/vtl")),
-              QStringLiteral("/opt/vtl/bin/vtl.chm"));
 }
 
 // Answers the next real modal box after looking at it.

@@ -41,6 +41,8 @@ public:
         failures += reason.isEmpty() ? 0 : 1;
     }
 
+    void openHelpPage(const QString& page) override { helpPages.append(page); }
+
     // Answers for the next questions, in order.
     void answer(MessageAnswer a) { answers.push_back(a); }
 
@@ -51,6 +53,7 @@ public:
     QList<Message> messages;
     QStringList titles;
     QStringList statuses;
+    QStringList helpPages; // pages F1 or a Help button asked for
     std::deque<MessageAnswer> answers;
     bool waitCursor = false;
     int cursorChanges = 0;
