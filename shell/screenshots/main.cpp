@@ -119,7 +119,8 @@ void shootLanWindows(Shooter& shooter) {
 }
 
 void shootSubLanWindows(Shooter& shooter) {
-    Rig sub(vtl::sim::Model::Sub4000, 5);
+    // A sub panel with ModBus settings, so that its window offers ModBus Setup.
+    Rig sub(vtl::sim::Model::Sub6000, 5);
     sub.connect(true, [&](vtl::Session& s) {
         vtl::SubPanelOperations operations(s);
         vtl::SubPanelDialog dialog(operations);
