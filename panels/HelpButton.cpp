@@ -36,6 +36,10 @@ private:
 
 } // namespace
 
+void addHelpKey(QWidget& window, UserInterface& ui, const QString& page) {
+    window.installEventFilter(new HelpKey(window, ui, page));
+}
+
 QPushButton* addHelp(QWidget& window, UserInterface& ui, const QString& page) {
     auto* key = new HelpKey(window, ui, page);
     window.installEventFilter(key);

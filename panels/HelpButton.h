@@ -15,4 +15,7 @@ class UserInterface;
 // to open the window's page of the manual.
 QPushButton* addHelp(QWidget& window, UserInterface& ui, const QString& page);
 
+// F1 alone, for the small editors a window opens: they are described on that window's page.
+void addHelpKey(QWidget& window, UserInterface& ui, const QString& page);
+
 } // namespace vtl

@@ -209,11 +209,13 @@ void MainPanelDialog::clear() {
 
 void MainPanelDialog::editModemString() {
     ModemStringDialog editor(ops_.memory(), this);
+    addHelpKey(editor, ops_.ui(), help::MainPanel);
     editor.exec();
 }
 
 void MainPanelDialog::editPassword() {
     McQuayPasswordDialog editor(ops_.memory(), this);
+    addHelpKey(editor, ops_.ui(), help::MainPanel);
     editor.exec();
 }
 

@@ -12,13 +12,16 @@
 #include "shell/HelpFile.h"
 #include "tests/support/SimSession.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -94,6 +97,29 @@ TEST(HelpKey, F1AndTheHelpButtonOfEveryWindowAskForItsPage) {
         EXPECT_TRUE(s.ui.messages.isEmpty());
         EXPECT_TRUE(s.controller.framesNoted(QStringLiteral("request")).isEmpty());
     }
+}
+
+// The modem string and McQuay password editors are described on the main panel's page.
+TEST(HelpKey, F1InTheMainPanelsEditorsAsksForTheMainPanelPage) {
+    test::SimSession s(test::simOptions(sim::Model::Main, 5, 19200));
+    MainPanelDialog dialog(s.session);
+    dialog.show();
+    for (const char* opener : {"computerBRole", "mcquay"}) {
+        SCOPED_TRACE(opener);
+        QString editor;
+        QTimer::singleShot(0, [&editor] {
+            auto* w = QApplication::activeModalWidget();
+            if (!w) return;
+            editor = w->windowTitle();
+            QTest::keyClick(w->findChild<QLineEdit*>(), Qt::Key_F1);
+            QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection);
+        });
+        auto* button = dialog.findChild<QPushButton*>(QString::fromLatin1(opener));
+        ASSERT_NE(button, nullptr);
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_FALSE(editor.isEmpty());
+    }
+    EXPECT_EQ(s.ui.helpPages, QStringList(2, QStringLiteral("main-panel.html")));
 }
 
 TEST(HelpKey, OtherKeysStayWithTheWindow) {
