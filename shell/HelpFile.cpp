@@ -25,7 +25,10 @@ void showHelpPage(UserInterface& ui, const HelpPlaces& places, const QString& pa
     }
     const QString pagePath = QDir(places.manualFolder).filePath(page);
     if (QFileInfo::exists(pagePath)) {
-        open(QUrl::fromLocalFile(pagePath));
+        // With no browser set up nothing opens: say where the page is, to open it by hand.
+        if (!open(QUrl::fromLocalFile(pagePath)))
+            ui.message(QStringLiteral("Unable To Open Help Page."), QStringLiteral("VTL"),
+                       MessageButtons::Ok, MessageIcon::Exclamation, pagePath);
         return;
     }
     ui.message(QStringLiteral("HTML Help File Not Found"), pagePath, MessageButtons::Ok,

@@ -24,7 +24,8 @@ struct HelpPlaces {
 };
 
 // Opens the help for a window's manual page with `open` (the system's browser or help viewer); a
-// missing manual is reported with the path the page should have had.
+// missing manual is reported with the path the page should have had, a page no browser opened
+// with its path.
 void showHelpPage(UserInterface& ui, const HelpPlaces& places, const QString& page,
                   const std::function<bool(const QUrl&)>& open);
 

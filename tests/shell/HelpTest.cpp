@@ -163,6 +163,16 @@ TEST_F(HelpPlace, WithoutOneThePageOfTheManualOpens) {
     EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(page)});
 }
 
+TEST_F(HelpPlace, APageNoBrowserOpensIsReportedWithItsPath) {
+    const QString page = make(QStringLiteral("manual/bacnet.html"));
+    open = [](const QUrl&) { return false; };
+    showHelpPage(ui, {QString(), dir.filePath(QStringLiteral("manual"))}, help::Bacnet, open);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].brief(), QStringLiteral("[VTL] Unable To Open Help Page."));
+    EXPECT_EQ(ui.messages[0].detail, page);
+    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Exclamation);
+}
+
 TEST_F(HelpPlace, AMissingManualIsReportedWithThePathThePageShouldHave) {
     const QString folder = dir.filePath(QStringLiteral("manual"));
     showHelpPage(ui, {dir.filePath(QStringLiteral("VTL.chm")), folder}, help::Bacnet, open);
