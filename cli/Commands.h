@@ -26,6 +26,7 @@ std::optional<int> parseArguments(QCommandLineParser& parser, CommandContext& ct
                                   int positionals = 0, const char* positionalName = "");
 
 int runPorts(CommandContext& ctx);
+int runManual(CommandContext& ctx);
 int runIdentify(CommandContext& ctx);
 int runInspect(CommandContext& ctx);
 int runBackup(CommandContext& ctx);

@@ -22,6 +22,7 @@ Commands:
   modbus     show a sub panel's ModBus settings, or change and write them (--set)
   bacnet     show a LAN controller's BACnet settings, or change some and send them
   clear      clear a controller's memory (--yes to confirm)
+  manual     print where the user manual (or one of its pages) lies
 
 Run "vtl-cli COMMAND --help" for the options of a command.
 Exit status: 0 done, 1 failed or refused, 2 usage error.
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
     vtl::cli::CommandContext ctx{args, out, err};
     const QString command = args.first();
     if (command == QLatin1String("ports")) return vtl::cli::runPorts(ctx);
+    if (command == QLatin1String("manual")) return vtl::cli::runManual(ctx);
     if (command == QLatin1String("identify")) return vtl::cli::runIdentify(ctx);
     if (command == QLatin1String("inspect")) return vtl::cli::runInspect(ctx);
     if (command == QLatin1String("backup")) return vtl::cli::runBackup(ctx);

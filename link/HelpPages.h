@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLatin1String>
+#include <QString>
 
 #include <array>
 
@@ -16,7 +17,13 @@ inline constexpr QLatin1String Bacnet{"bacnet.html"};
 inline constexpr QLatin1String RoutingTable{"routing-table.html"};
 
 // Every page a window can open: the manual must hold each of them.
+inline constexpr QLatin1String Contents{"index.html"};
+
 inline constexpr std::array WindowPages{Connecting,    MainPanel, SubPanel,    ModbusSetup,
                                         LanController, Bacnet,    RoutingTable};
+
+// The folder of the HTML manual as installed relative to the program's folder; a build tree links
+// the same place to the manual of the source tree.
+QString manualFolder(const QString& programDir);
 
 } // namespace vtl::help

@@ -1,6 +1,5 @@
 # What `cmake --install` puts in place, and so what the packages hold: the three programs, the
 # desktop entry and icon, the manual and the manual pages.
-include(GNUInstallDirs)
 
 install(TARGETS vtl vtl-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET vtl-sim)

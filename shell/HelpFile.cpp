@@ -13,10 +13,6 @@ QString helpFilePath(const QString& programPath) {
     return programPath + QLatin1String(".chm");
 }
 
-QString manualFolder(const QString& programDir) {
-    return QDir::cleanPath(QDir(programDir).filePath(QStringLiteral(VTL_MANUAL_FROM_PROGRAM)));
-}
-
 void showHelpPage(UserInterface& ui, const HelpPlaces& places, const QString& page,
                   const std::function<bool(const QUrl&)>& open) {
     if (!places.helpFile.isEmpty() && QFileInfo::exists(places.helpFile)) {

@@ -12,10 +12,6 @@ namespace vtl {
 // The help file sits beside the program under the program's name with the extension ".chm".
 QString helpFilePath(const QString& programPath);
 
-// The folder of the HTML manual as installed relative to the program's folder; a build tree links
-// the same place to the manual of the source tree.
-QString manualFolder(const QString& programDir);
-
 // What F1 opens: the compiled help file where it exists (Windows installations carry one),
 // otherwise the manual's page, in both cases as a local file.
 struct HelpPlaces {

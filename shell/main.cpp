@@ -1,5 +1,6 @@
 #include "link/Clock.h"
 #include "link/ConnectionState.h"
+#include "link/HelpPages.h"
 #include "link/Session.h"
 #include "link/TransferBuffers.h"
 #include "shell/AboutBox.h"
@@ -45,7 +46,7 @@ int main(int argc, char** argv) {
 
     vtl::QtUserInterface ui;
     ui.setHelpPlaces({vtl::helpFilePath(QCoreApplication::applicationFilePath()),
-                      vtl::manualFolder(QCoreApplication::applicationDirPath())});
+                      vtl::help::manualFolder(QCoreApplication::applicationDirPath())});
     vtl::Session session(vtl::ConnectionState::instance(), vtl::TransferBuffers::instance(),
                          vtl::RealClock::instance(), ui);
     const auto settings = vtl::openUserSettings();

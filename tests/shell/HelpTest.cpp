@@ -190,10 +190,10 @@ TEST(HelpFile, SitsBesideTheProgramWithTheChmExtension) {
 }
 
 TEST(Manual, InstalledBesideTheProgramsFolderAndLinkedSoInABuildTree) {
-    EXPECT_EQ(manualFolder(QStringLiteral("/usr/bin")),
+    EXPECT_EQ(help::manualFolder(QStringLiteral("/usr/bin")),
               QStringLiteral("/usr/share/doc/vtl/manual"));
     // The desktop program of this build tree finds the pages of the source tree.
-    const QString built = manualFolder(QStringLiteral(VTL_BUILD_SHELL_DIR));
+    const QString built = help::manualFolder(QStringLiteral(VTL_BUILD_SHELL_DIR));
     EXPECT_TRUE(QFileInfo::exists(QDir(built).filePath(help::MainPanel))) << built.toStdString();
 }
 
