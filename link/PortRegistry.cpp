@@ -37,6 +37,10 @@ TransportFactory PortRegistry::factoryFor(const QString& name) const {
     return {};
 }
 
+bool serverOwnsRate(const QString& portName) {
+    return TcpTransport::parseName(portName, nullptr, nullptr);
+}
+
 bool probeComPort(int index) {
     QSerialPort probe(QStringLiteral("COM%1").arg(index + 1));
     if (!probe.open(QIODevice::ReadWrite)) return false;

@@ -32,6 +32,9 @@ private:
 // preference.
 std::unique_ptr<Transport> openTransportFor(const QString& portName);
 
+// Whether the port's line speed belongs to a device server that cannot be told another (tcp://).
+bool serverOwnsRate(const QString& portName);
+
 // Whether COMn+1 exists and can be opened; it is closed again at once.
 bool probeComPort(int index);
 
