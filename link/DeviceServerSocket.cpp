@@ -54,6 +54,7 @@ bool DeviceServerSocket::tryConnect() {
     if (socket_.waitForConnected(ConnectTimeoutMs)) {
         socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
         error_.clear();
+        inSession_ = true;
         qCInfo(lcLink).noquote() << "connected to" << address();
         return true;
     }
@@ -75,6 +76,7 @@ bool DeviceServerSocket::tryConnect() {
 }
 
 void DeviceServerSocket::close() {
+    inSession_ = false;
     if (socket_.state() == QAbstractSocket::UnconnectedState) return;
     drain();
     socket_.disconnectFromHost();
@@ -87,7 +89,7 @@ bool DeviceServerSocket::isOpen() const {
 }
 
 void DeviceServerSocket::noteLoss() {
-    if (!error_.isEmpty()) return;
+    if (!inSession_ || !error_.isEmpty()) return;
     error_ = socket_.error() == QAbstractSocket::RemoteHostClosedError
                  ? QStringLiteral("closed by the server")
                  : QStringLiteral("session to %1 lost: %2").arg(address(), socket_.errorString());
@@ -110,10 +112,11 @@ bool DeviceServerSocket::send(const QByteArray& bytes) {
 }
 
 QByteArray DeviceServerSocket::receive(int timeoutMs) {
-    if (socket_.bytesAvailable() == 0 && isOpen() && !socket_.waitForReadyRead(timeoutMs) &&
-        !isOpen())
-        noteLoss();
-    return socket_.readAll();
+    if (socket_.bytesAvailable() == 0 && isOpen()) socket_.waitForReadyRead(timeoutMs);
+    QByteArray bytes = socket_.readAll();
+    // The server may close right after its last bytes: the loss shows on the read after them.
+    if (bytes.isEmpty() && !isOpen()) noteLoss();
+    return bytes;
 }
 
 bool DeviceServerSocket::drain() {

@@ -41,6 +41,7 @@ private:
     QTcpSocket socket_;
     QString error_;
     int connects_ = 0;
+    bool inSession_ = false; // connected and not closed by us: a loss is the server's doing
 };
 
 // "HOST:PORT" of scheme://HOST:PORT; false when the name is not of that form.
