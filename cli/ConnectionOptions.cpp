@@ -19,8 +19,9 @@ QString opt(const char* name) {
 } // namespace
 
 void addConnectionOptions(QCommandLineParser& parser) {
-    parser.addOption(
-        {opt("port"), opt("The port: a device, COMn or tcp://HOST:PORT."), opt("PORT")});
+    parser.addOption({opt("port"),
+                      opt("The port: a device, COMn, tcp://HOST:PORT or rfc2217://HOST:PORT."),
+                      opt("PORT")});
     parser.addOption({opt("lan"), opt("LAN framing (the default).")});
     parser.addOption({opt("sub-lan"), opt("Sub LAN framing: listen, then join as station 0.")});
     parser.addOption(

@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 
 #include "link/PortRegistry.h"
+#include "link/UserSettings.h"
 
 #include <QCommandLineParser>
 
@@ -20,6 +21,9 @@ int runPorts(CommandContext& ctx) {
         if (!about.isEmpty()) ctx.out << '\t' << about.join(QStringLiteral(", "));
         ctx.out << Qt::endl;
     }
+    // The device server the connection window used last; it is typed, not found.
+    if (const QString server = readDeviceServer(*openUserSettings()); !server.isEmpty())
+        ctx.out << server << '\t' << "device server (remembered)" << Qt::endl;
     return ExitDone;
 }
 

@@ -2,6 +2,7 @@
 #include "link/CommandSet.h"
 #include "link/Connect.h"
 #include "link/ListenForBaud.h"
+#include "link/Log.h"
 
 namespace vtl {
 namespace {
@@ -12,6 +13,17 @@ const QString Vantrel = QStringLiteral("Vantrel");
 // Automatic candidates, in the order they are tried.
 constexpr std::array<std::int32_t, 5> LanAutoRates = {38400, 19200, 57600, 115200, 9600};
 constexpr std::array<std::int32_t, 3> SubLanAutoRates = {38400, 19200, 9600};
+
+// A raw device server keeps its line at its own speed: "trying" others would only pretend.
+const QString ServerSpeedTitle = QStringLiteral("VTL - Speed Set By The Device Server");
+
+bool searchFixedByServer(Session& s, bool autoDetect) {
+    if (!autoDetect || !serverOwnsRate(s.state.PortName)) return false;
+    qCInfo(lcLink).noquote() << s.state.PortName
+                             << "sets the speed itself; trying once at the server's speed";
+    s.ui.setTitle(ServerSpeedTitle);
+    return true;
+}
 
 QString tryingTitle(std::int32_t rate) {
     return QStringLiteral("VTL - Trying %1 Baud").arg(rate);
@@ -47,12 +59,15 @@ void setTypeCodeFlags(ConnectionState& state) {
 bool connectLan(Session& s, bool autoDetect, const OpenControllerWindow& openWindow) {
     ConnectionState& state = s.state;
     std::vector<std::int32_t> rates{state.BaudRate};
-    if (autoDetect) rates.assign(LanAutoRates.begin(), LanAutoRates.end());
+    const bool fixedByServer = searchFixedByServer(s, autoDetect);
+    if (autoDetect)
+        rates.assign(LanAutoRates.begin(),
+                     fixedByServer ? LanAutoRates.begin() + 1 : LanAutoRates.end());
 
     bool found = false;
     for (std::size_t attempt = 0; attempt < rates.size() && !found; ++attempt) {
         state.BaudRate = rates[attempt];
-        s.ui.setTitle(tryingTitle(state.BaudRate));
+        if (!fixedByServer) s.ui.setTitle(tryingTitle(state.BaudRate));
         state.LinkMode = LinkModeLan;
         // Fewer than two bytes cannot name a model; the rest of the buffer is an older reply's.
         found = s.exchange.read(commands::DirectPanel, commands::TypeCodeRead) &&
@@ -75,10 +90,11 @@ bool connectLan(Session& s, bool autoDetect, const OpenControllerWindow& openWin
 
 // Listens at each candidate rate until one controller is heard steadily.
 bool findSubLanRate(Session& s, bool autoDetect) {
-    const std::size_t tries = autoDetect ? SubLanAutoRates.size() : 1;
+    const bool fixedByServer = searchFixedByServer(s, autoDetect);
+    const std::size_t tries = autoDetect && !fixedByServer ? SubLanAutoRates.size() : 1;
     for (std::size_t attempt = 0; attempt < tries; ++attempt) {
         if (autoDetect) s.state.BaudRate = SubLanAutoRates[attempt];
-        s.ui.setTitle(tryingTitle(s.state.BaudRate));
+        if (!fixedByServer) s.ui.setTitle(tryingTitle(s.state.BaudRate));
         switch (ListenForBaud(s)) {
         case ListenResult::OneController:
             return true;

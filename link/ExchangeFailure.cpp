@@ -28,6 +28,8 @@ QString toString(FailureReason reason) {
         return QStringLiteral("not acknowledged");
     case FailureReason::Refused:
         return QStringLiteral("refused with 0x15");
+    case FailureReason::ConnectionLost:
+        return QStringLiteral("connection lost");
     }
     return {};
 }

@@ -20,6 +20,7 @@ enum class FailureReason {
     DataSum,          // the reply's closing sum was wrong
     NotAcknowledged,  // a write or a data block was never acknowledged
     Refused,          // the controller answered 0x15
+    ConnectionLost,   // a device server dropped the session under the exchange
 };
 
 struct ExchangeFailure {

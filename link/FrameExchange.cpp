@@ -208,6 +208,12 @@ int FrameExchange::readsSinceStart() const {
 }
 
 bool FrameExchange::fail(FailureReason reason, QString detail) {
+    // A silence after the session was dropped is explained by the drop.
+    if (const QString lost = link_.lostLineReason();
+        !lost.isEmpty() && reason != FailureReason::PortNotOpen) {
+        reason = FailureReason::ConnectionLost;
+        detail = lost;
+    }
     failure_.reason = reason;
     failure_.baudRate = effectiveBaudRate(state());
     failure_.reads = readsSinceStart();

@@ -1,5 +1,6 @@
 #include "link/PortRegistry.h"
 
+#include "link/Rfc2217Transport.h"
 #include "link/SerialPortTransport.h"
 #include "link/TcpTransport.h"
 
@@ -36,6 +37,10 @@ TransportFactory PortRegistry::factoryFor(const QString& name) const {
     return {};
 }
 
+bool serverOwnsRate(const QString& portName) {
+    return TcpTransport::parseName(portName, nullptr, nullptr);
+}
+
 bool probeComPort(int index) {
     QSerialPort probe(QStringLiteral("COM%1").arg(index + 1));
     if (!probe.open(QIODevice::ReadWrite)) return false;
@@ -49,6 +54,8 @@ std::unique_ptr<Transport> openTransportFor(const QString& portName) {
     quint16 port = 0;
     if (TcpTransport::parseName(portName, &host, &port))
         return std::make_unique<TcpTransport>(host, port);
+    if (Rfc2217Transport::parseName(portName, &host, &port))
+        return std::make_unique<Rfc2217Transport>(host, port);
     return std::make_unique<SerialPortTransport>(portName);
 }
 

@@ -28,8 +28,12 @@ private:
     QList<QPair<PortEntry, TransportFactory>> ports_;
 };
 
-// Opens registered ports, tcp://HOST:PORT and serial devices, in that order of preference.
+// Opens registered ports, tcp://HOST:PORT, rfc2217://HOST:PORT and serial devices, in that order of
+// preference.
 std::unique_ptr<Transport> openTransportFor(const QString& portName);
+
+// Whether the port's line speed belongs to a device server that cannot be told another (tcp://).
+bool serverOwnsRate(const QString& portName);
 
 // Whether COMn+1 exists and can be opened; it is closed again at once.
 bool probeComPort(int index);

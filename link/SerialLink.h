@@ -44,6 +44,12 @@ public:
 
     // Why the last OpenPort failed, in the system's words where it gave any.
     QString lastOpenError() const { return openError_; }
+    // Why the open line went away under us (a device server dropped the session); empty while it
+    // is open or was closed on purpose.
+    QString lostLineReason() const {
+        return transport_ && !openName_.isEmpty() && !transport_->isOpen() ? transport_->errorText()
+                                                                           : QString();
+    }
     Transport* transport() const { return transport_.get(); }
     bool isOpen() const { return transport_ && transport_->isOpen(); }
     ConnectionState& state() const { return state_; }

@@ -34,6 +34,8 @@ public:
     virtual void setDtr(bool on) = 0;
     // The system's own words for the last failure, empty when it had none.
     virtual QString errorText() const = 0;
+    // True where the rate belongs to someone else (a raw device server): setRate changes nothing.
+    virtual bool fixedRate() const { return false; }
 };
 
 using TransportFactory = std::function<std::unique_ptr<Transport>(const QString& portName)>;

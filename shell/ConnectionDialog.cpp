@@ -144,6 +144,9 @@ void ConnectionDialog::restoreSettings() {
     fillPortList();
     // The position counts in the list as it was then; one that no longer exists selects nothing.
     ports_->setCurrentIndex(stored.Port >= 0 && stored.Port < ports_->count() ? stored.Port : -1);
+    // A device server used last has no position; it is found by its address.
+    if (stored.Port < 0 && !readDeviceServer(settings_).isEmpty())
+        ports_->setCurrentIndex(ports_->findText(readDeviceServer(settings_), Qt::MatchExactly));
 
     session_.state.UsbMode = stored.USB != 0;
     session_.state.AddDelay = stored.Delay != 0;
@@ -155,6 +158,11 @@ void ConnectionDialog::fillPortList() {
     for (const PortEntry& port : listPorts()) {
         ports_->addItem(port.name);
         ports_->setItemData(ports_->count() - 1, portToolTip(port), Qt::ToolTipRole);
+    }
+    if (const QString server = readDeviceServer(settings_);
+        !server.isEmpty() && ports_->findText(server, Qt::MatchExactly) < 0) {
+        ports_->addItem(server);
+        ports_->setItemData(ports_->count() - 1, QStringLiteral("Device server"), Qt::ToolTipRole);
     }
 }
 
@@ -174,8 +182,11 @@ ConnectRequest ConnectionDialog::request() const {
 void ConnectionDialog::saveSettings() {
     StoredSettings values;
     values.Baud = bauds_->currentIndex();
-    // A typed name that is not in the list has no position to remember.
-    values.Port = ports_->findText(ports_->currentText().trimmed(), Qt::MatchExactly);
+    // A typed name that is not in the list has no position to remember; a device server is
+    // remembered by its address instead.
+    const QString port = ports_->currentText().trimmed();
+    values.Port = isDeviceServerName(port) ? -1 : ports_->findText(port, Qt::MatchExactly);
+    if (isDeviceServerName(port)) writeDeviceServer(settings_, port);
     values.PanelType = subLan_->isChecked() ? 1 : 0;
     session_.state.UsbMode = usb_->isChecked();
     values.USB = int(session_.state.UsbMode);
@@ -194,6 +205,8 @@ void ConnectionDialog::showSubLanWarning() {
 }
 
 void ConnectionDialog::connectToController() {
+    if (const QString port = request().portName; isDeviceServerName(port))
+        writeDeviceServer(settings_, port);
     Connect(session_, request(), [this](ControllerWindow window) {
         if (windowOpener_) windowOpener_(window);
     });

@@ -11,20 +11,6 @@ int readInt(QSettings& settings, const QString& name, int fallback) {
 
 } // namespace
 
-std::unique_ptr<QSettings> openUserSettings() {
-#ifdef Q_OS_WIN
-    // Integers are written as REG_DWORD under this exact key, with no "Software" level.
-    return std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER\\QTZ\\VTL"),
-                                       QSettings::NativeFormat);
-#else
-    auto settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                                QStringLiteral("QTZ"), QStringLiteral("VTL"));
-    // Values from an organisation-wide file must not stand in for missing ones.
-    settings->setFallbacksEnabled(false);
-    return settings;
-#endif
-}
-
 StoredSettings readSettings(QSettings& settings) {
     const StoredSettings defaults;
     StoredSettings values;

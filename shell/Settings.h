@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/UserSettings.h"
+
 #include <QSettings>
 
 #include <memory>
@@ -14,10 +16,6 @@ struct StoredSettings {
     int PanelType = 1; // 1 = "Sub LAN", 0 = "LAN"
     int USB = 0;       // UsbMode
 };
-
-// Where the values live: HKEY_CURRENT_USER\QTZ\VTL on Windows (REG_DWORD values), the user's
-// configuration directory elsewhere (QTZ/VTL.conf on Linux).
-std::unique_ptr<QSettings> openUserSettings();
 
 // Values that are missing or unreadable take their defaults.
 StoredSettings readSettings(QSettings& settings);

@@ -2,6 +2,8 @@
 // reason line under a failure.
 #include "tests/support/Processes.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTcpServer>
 #include <QTemporaryDir>
 
@@ -52,6 +54,31 @@ TEST(TcpEndToEnd, ASilentLineIsReportedWithItsReasonBeneathTheMessage) {
     const auto reason = lines.indexOf("  reason: no reply at 9600 baud after 25 reads");
     ASSERT_GT(reason, 0) << qPrintable(run.err);
     EXPECT_TRUE(lines[reason - 1].startsWith('[')) << qPrintable(run.err); // under its message
+}
+
+TEST(TcpEndToEnd, PortsListsTheRememberedDeviceServer) {
+    QTemporaryDir config;
+    const QByteArray previous = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    ASSERT_TRUE(QDir(config.path()).mkpath(QStringLiteral("QTZ")));
+    QFile file(config.filePath(QStringLiteral("QTZ/VTL.conf")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[General]\nPort=-1\nDeviceServer=rfc2217://10.0.0.6:4002\n");
+    file.close();
+    const RunResult ports = runProgram(QStringLiteral(VTL_CLI_EXE), {"ports"});
+    // A value that is no device server address is not offered.
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[General]\nDeviceServer=/dev/ttyS4\n");
+    file.close();
+    const RunResult noServer = runProgram(QStringLiteral(VTL_CLI_EXE), {"ports"});
+    if (previous.isEmpty())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", previous);
+    EXPECT_EQ(ports.exitCode, 0) << qPrintable(ports.err);
+    EXPECT_TRUE(ports.out.endsWith("rfc2217://10.0.0.6:4002\tdevice server (remembered)\n"))
+        << qPrintable(ports.out);
+    EXPECT_FALSE(noServer.out.contains("remembered")) << qPrintable(noServer.out);
 }
 
 } // namespace

@@ -158,20 +158,45 @@ TEST_F(DialogFixture, CloseButtonOrWindowStoresEveryChoice) {
 
 // Only positions in the list are remembered: none, or a typed name, is stored as -1 and restored
 // as no selection.
-TEST_F(DialogFixture, ATypedPortNameIsUsedAndStoredAsNoSelection) {
+TEST_F(DialogFixture, ATypedDeviceServerIsUsedAndRememberedByItsAddress) {
+    for (const QString& server :
+         {QStringLiteral("tcp://10.0.0.5:4001"), QStringLiteral("rfc2217://10.0.0.6:4002")}) {
+        store({0, 0, 1, 0, 0});
+        {
+            auto dialog = open();
+            dialog->portList()->setCurrentIndex(-1);
+            QTest::keyClicks(dialog->portList()->lineEdit(), server);
+            EXPECT_EQ(dialog->request().portName, server);
+            click(dialog->closeButton());
+        }
+        EXPECT_EQ(readSettings(settings).Port, -1);
+        EXPECT_EQ(readDeviceServer(settings), server);
+
+        auto dialog = open();
+        EXPECT_EQ(dialog->portList()->currentText(), server);
+        EXPECT_EQ(dialog->portList()->count(), firstFake + 4); // listed once, after the ports
+        // Choosing a port again keeps the server listed but selects the port next time.
+        dialog->portList()->setCurrentIndex(firstFake + 1);
+        click(dialog->closeButton());
+        EXPECT_EQ(readSettings(settings).Port, firstFake + 1);
+        EXPECT_EQ(open()->portList()->currentText(), QStringLiteral("fake-b"));
+    }
+}
+
+TEST_F(DialogFixture, ATypedNameThatIsNoServerIsStoredAsNoSelection) {
     store({0, 0, 1, 0, 0});
+    settings.setValue(QStringLiteral("DeviceServer"), QStringLiteral("/dev/ttyS9"));
     {
         auto dialog = open();
         dialog->portList()->setCurrentIndex(-1);
-        QTest::keyClicks(dialog->portList()->lineEdit(), QStringLiteral("tcp://10.0.0.5:4001"));
-        EXPECT_EQ(dialog->request().portName, QStringLiteral("tcp://10.0.0.5:4001"));
+        QTest::keyClicks(dialog->portList()->lineEdit(), QStringLiteral("/dev/ttyUSB7"));
         click(dialog->closeButton());
     }
     EXPECT_EQ(readSettings(settings).Port, -1);
-
     auto dialog = open();
     EXPECT_EQ(dialog->portList()->currentIndex(), -1);
     EXPECT_TRUE(dialog->portList()->currentText().isEmpty());
+    EXPECT_EQ(dialog->portList()->findText(QStringLiteral("/dev/ttyS9")), -1);
 }
 
 TEST_F(DialogFixture, StoredPositionsOutsideTheListsSelectNothingOrAutoDetect) {
