@@ -6,6 +6,7 @@
 #include "shell/ConnectionDialog.h"
 #include "shell/ControllerWindows.h"
 #include "shell/QtUserInterface.h"
+#include "shell/RunTrace.h"
 #include "shell/Settings.h"
 
 #ifdef VTL_HAVE_DEMO_PORTS
@@ -45,9 +46,12 @@ int main(int argc, char** argv) {
     vtl::QtUserInterface ui;
     vtl::Session session(vtl::ConnectionState::instance(), vtl::TransferBuffers::instance(),
                          vtl::RealClock::instance(), ui);
+    vtl::RunTrace runTrace(vtl::RealClock::instance());
+    session.link.setTrace(runTrace.trace());
     const auto settings = vtl::openUserSettings();
     vtl::ConnectionDialog dialog(session, *settings);
     ui.setTitleWindow(&dialog);
+    runTrace.addSaveAction(&dialog, ui);
     dialog.setWindowOpener(
         [&](vtl::ControllerWindow window) { vtl::openControllerWindow(session, window, &dialog); });
     dialog.exec();
