@@ -98,8 +98,8 @@ QString dataDifference(const QByteArray& a, const QByteArray& b) {
     int differing = 0;
     for (qsizetype i = 0; i < common; ++i)
         if (a[i] != b[i]) ++differing;
-    const QString bytes = differing == 1 ? QStringLiteral("1 byte differs")
-                                         : QStringLiteral("%1 bytes differ").arg(differing);
+    QString bytes = differing == 1 ? QStringLiteral("1 byte differs")
+                                   : QStringLiteral("%1 bytes differ").arg(differing);
     if (a.size() == b.size()) return bytes;
     QString text = QStringLiteral("length %1 against %2").arg(a.size()).arg(b.size());
     if (differing > 0) text += QStringLiteral(", ") + bytes;
