@@ -37,5 +37,8 @@ int inspectRoutingFile(CommandContext& ctx, const QString& path, bool json);
 int runSettings(CommandContext& ctx);
 int runBacnet(CommandContext& ctx);
 int runClear(CommandContext& ctx);
+int runTrace(CommandContext& ctx);
+int runDiff(CommandContext& ctx);
+int runVerify(CommandContext& ctx);
 
 } // namespace vtl::cli

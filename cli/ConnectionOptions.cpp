@@ -1,6 +1,7 @@
 #include "cli/ConnectionOptions.h"
 
 #include "lan/LanControllerReads.h"
+#include "link/LineTrace.h"
 #include "panels/MainPanelOperations.h"
 #include "panels/SubPanelReads.h"
 
@@ -34,6 +35,9 @@ void addConnectionOptions(QCommandLineParser& parser) {
     parser.addOption({opt("retries"),
                       opt("Answer Retry this many times before giving up (default 2)."), opt("N"),
                       opt("2")});
+    parser.addOption({opt("trace"),
+                      opt("Write every frame and line event to FILE as JSON Lines (see trace)."),
+                      opt("FILE")});
 }
 
 std::optional<ConnectionChoice> connectionChoice(const QCommandLineParser& parser,
@@ -63,11 +67,24 @@ std::optional<ConnectionChoice> connectionChoice(const QCommandLineParser& parse
                       parser.isSet(opt("sub-lan"))};
     choice.usb = parser.isSet(opt("usb"));
     choice.addDelay = !parser.isSet(opt("no-delay"));
+    choice.tracePath = parser.value(opt("trace"));
     return choice;
 }
 
 std::optional<ControllerWindow> connectController(Session& session,
                                                   const ConnectionChoice& choice) {
+    if (!choice.tracePath.isEmpty()) {
+        // Lives to the end of the process, beyond the session that writes into it.
+        static std::unique_ptr<LineTrace> trace;
+        QString why;
+        trace = LineTrace::create(choice.tracePath, session.clock, &why);
+        if (!trace) {
+            QTextStream(stderr) << "vtl-cli: cannot write the line trace " << choice.tracePath
+                                << ": " << why << Qt::endl;
+            return std::nullopt;
+        }
+        session.link.setTrace(trace.get());
+    }
     session.state.UsbMode = choice.usb;
     session.state.AddDelay = choice.addDelay;
     std::optional<ControllerWindow> found;

@@ -13,6 +13,7 @@ namespace vtl::cli {
 
 // The options that say how to reach a controller, shared by every command that connects:
 // --port PORT [--lan | --sub-lan] [--baud auto|RATE] --code CODE [--usb] [--no-delay] [--retries N]
+// [--trace FILE]
 void addConnectionOptions(QCommandLineParser& parser);
 
 // Reads the connection options; on a usage error returns nullopt after saying why.
@@ -21,12 +22,14 @@ struct ConnectionChoice {
     bool usb = false;
     bool addDelay = true;
     int retries = 2;
+    QString tracePath; // empty: no line trace
 };
 std::optional<ConnectionChoice> connectionChoice(const QCommandLineParser& parser,
                                                  QTextStream& err);
 
 // Runs the connect procedure as the connection window's OK would. The window that would open is
-// returned instead of opened.
+// returned instead of opened. With --trace the line trace starts first and lasts for the run;
+// nullopt, after saying why, when its file cannot be written.
 std::optional<ControllerWindow> connectController(Session& session, const ConnectionChoice& choice);
 
 // The family whose backup, restore and file code fit the window's controller.

@@ -1,6 +1,7 @@
 // vtl-cli backup and restore: connect as identify does, make the window's opening reads, then run
 // the backup or restore of the controller found.
 #include "cli/Commands.h"
+#include "cli/CompareCommands.h"
 #include "cli/ConnectionOptions.h"
 #include "panelfile/PanelBackup.h"
 #include "panelfile/PanelFileQuestions.h"
@@ -73,6 +74,8 @@ int runRestore(CommandContext& ctx) {
     parser.addOption(
         {opt("send-ethernet"), opt("Send the Ethernet configuration the file holds.")});
     parser.addOption({opt("send-anyway"), opt("Send a main panel file to a LAN controller.")});
+    parser.addOption({opt("verify"), opt("Then read the controller back and compare it with the "
+                                         "file (see verify).")});
     if (auto status = parse(parser, ctx, "in")) return *status;
     const auto choice = connectionChoice(parser, ctx.err);
     if (!choice) return ExitUsage;
@@ -86,9 +89,11 @@ int runRestore(CommandContext& ctx) {
                     ui);
     const auto family = connectForFile(session, *choice);
     if (!family) return ExitFailed;
-    return PanelRestore(session, *family).run(parser.value(opt("in"))) == RestoreOutcome::Finished
-               ? ExitDone
-               : ExitFailed;
+    const QString path = parser.value(opt("in"));
+    PanelRestore restore(session, *family);
+    if (restore.run(path) != RestoreOutcome::Finished) return ExitFailed;
+    if (!parser.isSet(opt("verify"))) return ExitDone;
+    return reportVerify(ctx, session, *family, path, restore.ethernetSent());
 }
 
 } // namespace vtl::cli

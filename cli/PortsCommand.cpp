@@ -15,10 +15,8 @@ int runPorts(CommandContext& ctx) {
     if (auto status = parseArguments(parser, ctx)) return *status;
     for (const PortEntry& port : listPorts()) {
         ctx.out << port.name;
-        QStringList about;
-        if (!port.description.isEmpty()) about << port.description;
-        if (!port.manufacturer.isEmpty()) about << port.manufacturer;
-        if (!about.isEmpty()) ctx.out << '\t' << about.join(QStringLiteral(", "));
+        const QString details = portDetails(port);
+        if (!details.isEmpty()) ctx.out << '\t' << details;
         ctx.out << Qt::endl;
     }
     // The device server the connection window used last; it is typed, not found.

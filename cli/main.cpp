@@ -23,6 +23,9 @@ Commands:
   bacnet     show a LAN controller's BACnet settings, or change some and send them
   clear      clear a controller's memory (--yes to confirm)
   manual     print where the user manual (or one of its pages) lies
+  trace      show a line trace written with --trace as a table
+  diff       compare two panel files record by record
+  verify     compare a controller's memory with a panel file
 
 Run "vtl-cli COMMAND --help" for the options of a command.
 Exit status: 0 done, 1 failed or refused, 2 usage error.
@@ -53,6 +56,9 @@ int main(int argc, char** argv) {
     if (command == QLatin1String("backup")) return vtl::cli::runBackup(ctx);
     if (command == QLatin1String("restore")) return vtl::cli::runRestore(ctx);
     if (command == QLatin1String("routing")) return vtl::cli::runRouting(ctx);
+    if (command == QLatin1String("trace")) return vtl::cli::runTrace(ctx);
+    if (command == QLatin1String("diff")) return vtl::cli::runDiff(ctx);
+    if (command == QLatin1String("verify")) return vtl::cli::runVerify(ctx);
     // Every Sub LAN connection reaches a sub panel, every LAN connection a main panel or a LAN
     // controller: the connection says which window's logic a command runs.
     const bool subLan = args.contains(QLatin1String("--sub-lan"));

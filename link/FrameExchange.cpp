@@ -87,10 +87,14 @@ void applyReplySideEffects(ConnectionState& st, const std::uint8_t header[5]) {
     }
 }
 
+void traceEvent(const SerialLink& link, const char* name) {
+    if (LineTrace* trace = link.trace()) trace->event(QString::fromLatin1(name));
+}
+
 } // namespace
 
 FrameExchange::FrameExchange(SerialLink& link, TransferBuffers& buffers)
-    : link_(link), buffers_(buffers) {}
+    : link_(link), buffers_(buffers), trace_(link) {}
 
 bool FrameExchange::subLan() const {
     return state().LinkMode == LinkModeSubLan;
@@ -131,6 +135,7 @@ bool FrameExchange::PanelTransaction(std::uint8_t panel, std::uint8_t network, s
     ConnectionState& st = state();
     failure_ = {};
     readsAtStart_ = link_.readCount();
+    trace_.begin(subLan(), panel, network, command, point, table, buffers_.TransferLength);
     link_.ui().setFailureReason({});
     WaitCursor cursor(link_.ui());
     const std::uint8_t extra = (st.LinkMode == LinkModeLan && ((panel | network) & 0x80))
@@ -176,6 +181,7 @@ bool FrameExchange::PanelTransaction(std::uint8_t panel, std::uint8_t network, s
 
     if (!sendDataSection(command)) return false;
     if (subLan()) turnAround();
+    trace_.requestSent();
 
     if (cmd::isWrite(command)) return awaitWriteAck(command);
     return receiveReply(command, extra != 0);
@@ -191,6 +197,8 @@ bool FrameExchange::write(std::uint8_t panel, cmd::RecordAddress record,
     if (data.size() > TransferBuffers::Size) {
         failure_ = {};
         readsAtStart_ = link_.readCount();
+        trace_.begin(subLan(), panel, cmd::LocalNetwork, record.command, record.point, record.table,
+                     std::uint32_t(data.size()));
         return fail(FailureReason::LengthOverLimit,
                     QStringLiteral("refused to send %1 bytes from a buffer of %2")
                         .arg(data.size())
@@ -220,6 +228,7 @@ bool FrameExchange::fail(FailureReason reason, QString detail) {
     failure_.detail = std::move(detail);
     qCInfo(lcLink).noquote() << "exchange failed:" << failure_.describe();
     link_.ui().setFailureReason(failure_.describe());
+    trace_.failed(failure_);
     return false;
 }
 
@@ -228,9 +237,13 @@ bool FrameExchange::awaitDataAck() {
     bool refused = false;
     for (int i = 0; i < 2; ++i) {
         const std::uint8_t b = link_.ReadByte();
-        if (b == cmd::DataAcknowledged) return true;
+        if (b == cmd::DataAcknowledged) {
+            trace_.check("dataAcks", true);
+            return true;
+        }
         refused = refused || (b == cmd::Refused && !link_.ReadTimedOut);
     }
+    trace_.check("dataAcks", false);
     return fail(refused ? FailureReason::Refused : FailureReason::NotAcknowledged,
                 QStringLiteral("data block not acknowledged with 0x06"));
 }
@@ -309,6 +322,7 @@ bool FrameExchange::awaitWriteAck(std::uint8_t command) {
     if (!acknowledged)
         return failSubLan(refused ? FailureReason::Refused : FailureReason::NotAcknowledged,
                           QStringLiteral("write command %1").arg(command));
+    trace_.writeAcknowledged();
     if (subLan() && st.ReleasePending) ReleaseBus();
     return true;
 }
@@ -344,6 +358,7 @@ bool FrameExchange::findReplyHeader(std::uint8_t command, std::uint8_t header[5]
         }
         header[3] = link_.ReadByte();
         header[4] = link_.ReadByte();
+        trace_.replyHeader(header);
         return true;
     }
     if (heard)
@@ -362,6 +377,7 @@ bool FrameExchange::receiveReply(std::uint8_t command, bool extraByte) {
     if (subLan()) {
         const std::uint8_t check = link_.ReadByte();
         const auto expected = std::uint8_t(header[1] + header[2] + header[3] + header[4]);
+        trace_.check("headerCheck", check == expected);
         if (check != expected)
             return failSubLan(FailureReason::HeaderCheck,
                               QStringLiteral("check byte 0x%1, expected 0x%2")
@@ -377,11 +393,13 @@ bool FrameExchange::receiveReply(std::uint8_t command, bool extraByte) {
         length = 0;
     }
     buffers_.TransferLength = length;
+    trace_.replyLength(length);
 
     if (subLan() && header[2] == cmd::NoDataReply && length == 0) {
         std::copy(cmd::NoDataReplyBytes.begin(), cmd::NoDataReplyBytes.end(),
                   buffers_.ReplyBuffer.begin());
         buffers_.TransferLength = cmd::NoDataReplyBytes.size();
+        trace_.replyReceived();
         ReleaseBus();
         return true;
     }
@@ -390,6 +408,7 @@ bool FrameExchange::receiveReply(std::uint8_t command, bool extraByte) {
             FailureReason::LengthOverLimit,
             QStringLiteral("reply length %1 over %2").arg(length).arg(TransferBuffers::MaxReply));
     if (!receiveData(length)) return false;
+    trace_.replyReceived();
     if (subLan() && st.ReleasePending) ReleaseBus();
     return true;
 }
@@ -414,6 +433,7 @@ bool FrameExchange::receiveData(std::uint32_t length) {
         const std::uint32_t received = i + 1;
         if (handshakes && received % LanBlock == 0 && received != length) {
             const std::uint8_t check = link_.ReadByte();
+            trace_.check("blockSums", check == sum8);
             if (check != sum8)
                 return fail(FailureReason::BlockCheck,
                             QStringLiteral("check byte wrong after %1 bytes").arg(received));
@@ -423,6 +443,7 @@ bool FrameExchange::receiveData(std::uint32_t length) {
     const std::uint8_t low = link_.ReadByte();
     const std::uint8_t high = link_.ReadByte();
     const auto sum = std::uint16_t(low | (high << 8));
+    trace_.check("sum", sum == sum16);
     if (sum != sum16)
         return failSubLan(FailureReason::DataSum, QStringLiteral("sum 0x%1, expected 0x%2")
                                                       .arg(sum, 4, 16, QLatin1Char('0'))
@@ -439,6 +460,7 @@ void FrameExchange::WaitForPoll() {
     for (;;) {
         if (link_.clock().nowUs() >= deadline) {
             link_.ReadTimedOut = true;
+            traceEvent(link_, "no poll");
             qCInfo(lcLink) << "no poll to station 0 among the frames of" << PollLimitUs / 1000
                            << "ms";
             return;
@@ -448,6 +470,7 @@ void FrameExchange::WaitForPoll() {
         if (step == PreambleSearch::Step::Mismatch) {
             if (patience > PollPatience) {
                 link_.ReadTimedOut = true;
+                traceEvent(link_, "no poll");
                 qCInfo(lcLink) << "gave up waiting for the bus poll";
                 return;
             }
@@ -476,6 +499,7 @@ void FrameExchange::WaitForPoll() {
     link_.WriteByte(cmd::PollAnswer);
     link_.WriteByte(cmd::PollAnswer);
     link_.FlushPort();
+    traceEvent(link_, "poll answer");
     st.PollPending = 0;
 }
 
@@ -496,6 +520,7 @@ void FrameExchange::ReleaseBus() {
     link_.SetTransmitLine(false);
     st.ReleasePending = 0;
     st.PollPending = 1;
+    traceEvent(link_, "release");
     qCDebug(lcLink) << "bus released";
 }
 

@@ -2,6 +2,7 @@
 
 #include "link/CommandSet.h"
 #include "link/ExchangeFailure.h"
+#include "link/ExchangeTrace.h"
 #include "link/SerialLink.h"
 #include "link/TransferBuffers.h"
 
@@ -65,6 +66,7 @@ private:
     SerialLink& link_;
     TransferBuffers& buffers_;
     ExchangeFailure failure_;
+    ExchangeTrace trace_;
     std::uint64_t readsAtStart_ = 0;
 };
 

@@ -41,6 +41,14 @@ bool serverOwnsRate(const QString& portName) {
     return TcpTransport::parseName(portName, nullptr, nullptr);
 }
 
+QString portDetails(const PortEntry& port) {
+    QStringList parts;
+    if (!port.description.isEmpty()) parts << port.description;
+    if (!port.manufacturer.isEmpty()) parts << port.manufacturer;
+    if (!port.serialNumber.isEmpty()) parts << QStringLiteral("serial number ") + port.serialNumber;
+    return parts.join(QStringLiteral(", "));
+}
+
 bool probeComPort(int index) {
     QSerialPort probe(QStringLiteral("COM%1").arg(index + 1));
     if (!probe.open(QIODevice::ReadWrite)) return false;
@@ -63,13 +71,14 @@ QList<PortEntry> listPorts() {
     QList<PortEntry> list;
 #ifdef Q_OS_WIN
     for (int n = 1; n <= 32; ++n) {
-        if (probeComPort(n - 1)) list.append({QStringLiteral("COM%1").arg(n), {}, {}});
+        if (probeComPort(n - 1)) list.append({QStringLiteral("COM%1").arg(n), {}, {}, {}});
     }
     for (const auto& info : QSerialPortInfo::availablePorts())
         for (auto& entry : list)
             if (entry.name == info.portName()) {
                 entry.description = info.description();
                 entry.manufacturer = info.manufacturer();
+                entry.serialNumber = info.serialNumber();
             }
 #else
     auto infos = QSerialPortInfo::availablePorts();
@@ -80,7 +89,8 @@ QList<PortEntry> listPorts() {
     });
     for (const auto& info : infos) {
         if (list.size() == 32) break;
-        list.append({info.systemLocation(), info.description(), info.manufacturer()});
+        list.append(
+            {info.systemLocation(), info.description(), info.manufacturer(), info.serialNumber()});
     }
 #endif
     list.append(PortRegistry::instance().entries());

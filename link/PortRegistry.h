@@ -11,6 +11,7 @@ struct PortEntry {
     QString name;        // what goes into PortName
     QString description; // the adapter's description, where the system knows it
     QString manufacturer;
+    QString serialNumber; // a USB adapter's own serial number, where it has one
 };
 
 // Ports that are not devices of the system (the built-in simulated controllers) register here
@@ -27,6 +28,10 @@ public:
 private:
     QList<QPair<PortEntry, TransportFactory>> ports_;
 };
+
+// "USB-Serial Controller, Prolific, serial number A1B2": what the system knows of a port, for the
+// port list's tooltips and vtl-cli ports; empty when it knows nothing.
+QString portDetails(const PortEntry& port);
 
 // Opens registered ports, tcp://HOST:PORT, rfc2217://HOST:PORT and serial devices, in that order of
 // preference.

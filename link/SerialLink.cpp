@@ -26,6 +26,7 @@ bool SerialLink::OpenPort() {
     const std::int32_t rate = effectiveBaudRate(state_);
     if (transport_ && transport_->isOpen() && openName_ == state_.PortName) {
         if (rate == openRate_ || transport_->setRate(rate)) {
+            if (rate != openRate_) traceEvent("rate", rate);
             openRate_ = rate;
             return true;
         }
@@ -43,20 +44,25 @@ bool SerialLink::OpenPort() {
         ui_.message(QStringLiteral("COM Port Buffer Sizes Could Not Be Set."),
                     QStringLiteral("Message"), MessageButtons::Ok, MessageIcon::None);
     qCDebug(lcLink) << "opened" << state_.PortName << "at" << rate;
+    traceEvent("open", rate);
     openName_ = state_.PortName;
     openRate_ = rate;
     return true;
 }
 
 void SerialLink::ClosePort() {
-    if (transport_) transport_->close();
     openName_.clear();
+    if (!transport_) return;
+    const bool wasOpen = transport_->isOpen();
+    transport_->close();
+    if (wasOpen) traceEvent("close");
 }
 
 bool SerialLink::WriteByte(std::uint8_t byte) {
     if (state_.LinkMode != LinkModeSubLan && state_.AddDelay) clock_.sleepMs(1);
     if (!transport_ || !transport_->isOpen()) return false;
     qCDebug(lcLinkBytes, "%lld tx %02X", (long long)clock_.nowUs(), byte);
+    if (trace_) trace_->byteSent(byte);
     return transport_->writeByte(byte);
 }
 
@@ -65,7 +71,10 @@ std::uint8_t SerialLink::ReadByte() {
     ++reads_;
     if (transport_ && transport_->isOpen()) byte = transport_->readByte(ReadTimeoutMs);
     ReadTimedOut = !byte.has_value();
-    if (byte) qCDebug(lcLinkBytes, "%lld rx %02X", (long long)clock_.nowUs(), *byte);
+    if (byte) {
+        qCDebug(lcLinkBytes, "%lld rx %02X", (long long)clock_.nowUs(), *byte);
+        if (trace_) trace_->byteReceived(*byte);
+    }
     return byte.value_or(0);
 }
 
@@ -75,6 +84,7 @@ void SerialLink::PurgePort() {
     // written, which a real port would have sent.
     const bool drained = transport_->drain();
     transport_->discardInput();
+    if (trace_) trace_->event(QStringLiteral("purge"));
     if (!drained)
         while (transport_->readByte(0)) {
         }
@@ -82,7 +92,16 @@ void SerialLink::PurgePort() {
 
 void SerialLink::SetTransmitLine(bool on) {
     if (state_.UsbMode) return;
-    if (transport_ && transport_->isOpen()) transport_->setDtr(on);
+    if (!transport_ || !transport_->isOpen()) return;
+    transport_->setDtr(on);
+    if (trace_) trace_->lineEvent(QStringLiteral("dtr"), {{QStringLiteral("on"), on}});
+}
+
+void SerialLink::traceEvent(const char* name, std::int32_t rate) {
+    if (!trace_) return;
+    QJsonObject details;
+    if (rate > 0) details.insert(QStringLiteral("baud"), rate);
+    trace_->lineEvent(QString::fromLatin1(name), details);
 }
 
 bool SerialLink::FlushPort() {

@@ -2,6 +2,7 @@
 
 #include "link/Clock.h"
 #include "link/ConnectionState.h"
+#include "link/LineTrace.h"
 #include "link/Transport.h"
 #include "link/UserInterface.h"
 
@@ -51,6 +52,9 @@ public:
                                                                            : QString();
     }
     Transport* transport() const { return transport_.get(); }
+    // Where every byte, purge, DTR switch and rate change is written down; none when null.
+    void setTrace(LineTrace* trace) { trace_ = trace; }
+    LineTrace* trace() const { return trace_; }
     bool isOpen() const { return transport_ && transport_->isOpen(); }
     ConnectionState& state() const { return state_; }
     Clock& clock() const { return clock_; }
@@ -58,6 +62,7 @@ public:
 
 private:
     static std::unique_ptr<Transport> openTransportFor_(const QString& portName);
+    void traceEvent(const char* name, std::int32_t rate = 0);
 
     ConnectionState& state_;
     Clock& clock_;
@@ -68,6 +73,7 @@ private:
     QString openName_;
     std::int32_t openRate_ = 0;
     std::uint64_t reads_ = 0;
+    LineTrace* trace_ = nullptr;
 };
 
 } // namespace vtl

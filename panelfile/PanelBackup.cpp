@@ -6,6 +6,8 @@
 #include "panelfile/PanelFileQuestions.h"
 #include "panelfile/SubPanelConversions.h"
 
+#include <QBuffer>
+
 #include <algorithm>
 
 namespace vtl {
@@ -44,6 +46,26 @@ BackupOutcome PanelBackup::run(const QString& path) {
 }
 
 BackupOutcome PanelBackup::run(QSaveFile& file) {
+    const BackupOutcome outcome = fill(file, true);
+    if (outcome != BackupOutcome::Finished) return outcome;
+    if (!file.commit()) return writeFailed(file, true);
+    session_.ui.setStatus(QStringLiteral("Finished Creating Panel File"));
+    return BackupOutcome::Finished;
+}
+
+BackupOutcome PanelBackup::runInMemory(QByteArray& image) {
+    image.clear();
+    QBuffer buffer(&image);
+    buffer.open(QIODevice::WriteOnly);
+    return fill(buffer, false);
+}
+
+// A file being written beside its target is thrown away; memory needs nothing.
+void PanelBackup::discard(QIODevice& file) {
+    if (auto* saveFile = qobject_cast<QSaveFile*>(&file)) saveFile->cancelWriting();
+}
+
+BackupOutcome PanelBackup::fill(QIODevice& file, bool askAnyAddress) {
     ConnectionState& state = session_.state;
     UserInterface& ui = session_.ui;
     column_ = catalogueColumn(family_, state);
@@ -57,12 +79,13 @@ BackupOutcome PanelBackup::run(QSaveFile& file) {
 
     // Address 0 makes a family code that is a whole thousand, which every reader refuses.
     if (state.PanelAddress == 0) {
-        file.cancelWriting();
+        discard(file);
         ui.message(QStringLiteral("Invalid Address Or Panel Not Supported."), caption("Error"),
                    MessageButtons::Ok, MessageIcon::None);
         return BackupOutcome::InvalidAddress;
     }
-    const std::uint8_t anyAddress = family_ == PanelFamily::Sub ? askAnyAddress() : 0;
+    const std::uint8_t anyAddress =
+        family_ == PanelFamily::Sub && askAnyAddress ? this->askAnyAddress() : 0;
     if (!writeFamilyBlock(file, familyCode(family_, state), anyAddress))
         return writeFailed(file, false);
 
@@ -70,8 +93,6 @@ BackupOutcome PanelBackup::run(QSaveFile& file) {
     if (walked != BackupOutcome::Finished) return walked;
 
     if (family_ == PanelFamily::Sub) releaseBusIfHeld();
-    if (!file.commit()) return writeFailed(file, true);
-    ui.setStatus(QStringLiteral("Finished Creating Panel File"));
     return BackupOutcome::Finished;
 }
 
@@ -79,7 +100,7 @@ std::uint8_t PanelBackup::askAnyAddress() {
     return ask(session_.ui, PanelFileQuestions::MakeAddressSpecific) == MessageAnswer::No ? 1 : 0;
 }
 
-BackupOutcome PanelBackup::walk(QSaveFile& file) {
+BackupOutcome PanelBackup::walk(QIODevice& file) {
     const BlockCatalogue& catalogue = catalogueFor(family_);
     for (const CatalogueEntry& entry : catalogue.entries()) {
         const int count = entry.count(column_);
@@ -91,7 +112,7 @@ BackupOutcome PanelBackup::walk(QSaveFile& file) {
     return BackupOutcome::Finished;
 }
 
-BackupOutcome PanelBackup::walkEntry(QSaveFile& file, const CatalogueEntry& entry, int count) {
+BackupOutcome PanelBackup::walkEntry(QIODevice& file, const CatalogueEntry& entry, int count) {
     const bool pairs = family_ == PanelFamily::Sub && entry.command == 10;
     for (int block = 0; block < count; ++block) {
         session_.ui.setStatus(QStringLiteral("Reading %1 %2 of %3")
@@ -101,7 +122,7 @@ BackupOutcome PanelBackup::walkEntry(QSaveFile& file, const CatalogueEntry& entr
         const ReadAddress address = readAddress(entry.command, block);
         const ReadResult result = readBlock(address);
         if (result == ReadResult::Aborted) {
-            file.cancelWriting();
+            discard(file);
             return BackupOutcome::Aborted;
         }
         const bool read = result == ReadResult::Read;
@@ -232,9 +253,9 @@ QByteArray PanelBackup::trendLogPart(int block, bool readOk, bool lastOfEntry) {
 }
 
 // A write failure keeps the target as it was. A sub panel still holding the bus gets it back.
-BackupOutcome PanelBackup::writeFailed(QSaveFile& file, bool walking) {
+BackupOutcome PanelBackup::writeFailed(QIODevice& file, bool walking) {
     if (walking && family_ == PanelFamily::Sub) releaseBusIfHeld();
-    file.cancelWriting();
+    discard(file);
     session_.ui.message(QStringLiteral("Error In Writing To The File."), caption("Error"),
                         MessageButtons::Ok, MessageIcon::None);
     if (walking) session_.ui.setStatus(QString());

@@ -36,13 +36,18 @@ public:
     BackupOutcome run(const QString& path);
     // `file` names the target and is not open yet.
     BackupOutcome run(QSaveFile& file);
+    // The same reads into memory, for comparing the controller with a file: no file is touched, the
+    // sub panel is not asked about the address, and the status line is not told of a file.
+    BackupOutcome runInMemory(QByteArray& image);
 
 private:
     using ReadAddress = commands::RecordAddress;
     enum class ReadResult { Read, Ignored, Aborted };
 
-    BackupOutcome walk(QSaveFile& file);
-    BackupOutcome walkEntry(QSaveFile& file, const CatalogueEntry& entry, int count);
+    BackupOutcome fill(QIODevice& file, bool askAnyAddress);
+    static void discard(QIODevice& file);
+    BackupOutcome walk(QIODevice& file);
+    BackupOutcome walkEntry(QIODevice& file, const CatalogueEntry& entry, int count);
     ReadAddress readAddress(int catalogueCommand, int block) const;
     ReadResult readBlock(const ReadAddress& address);
     QByteArray recordsFor(int catalogueCommand, int block, const ReadAddress& address);
@@ -50,7 +55,7 @@ private:
     QByteArray subRecords(int catalogueCommand, int block, const ReadAddress& address);
     QByteArray trendLogPart(int block, bool readOk, bool lastOfEntry);
     std::uint8_t askAnyAddress();
-    BackupOutcome writeFailed(QSaveFile& file, bool walking);
+    BackupOutcome writeFailed(QIODevice& file, bool walking);
     void releaseBusIfHeld();
 
     Session& session_;

@@ -39,6 +39,7 @@ RestoreOutcome PanelRestore::run(const QString& path) {
 RestoreOutcome PanelRestore::run(QIODevice& file) {
     mainFile_ = false;
     lastExchangeOk_ = false;
+    ethernetSent_ = false;
     PanelFileHeader header;
     if (const auto refused = checkHeader(file, header)) return *refused;
     if (const auto refused = acceptance(header)) return *refused;
@@ -135,9 +136,10 @@ RestoreOutcome PanelRestore::sendRecords(QIODevice& file, const PanelFileHeader&
             session_.ui.message(unknownRecordMessage(family_), Vtl);
             return RestoreOutcome::UnknownRecord;
         }
-        if (plan.askEthernet &&
-            ask(session_.ui, PanelFileQuestions::SendEthernet) != MessageAnswer::Yes)
-            continue;
+        if (plan.askEthernet) {
+            if (ask(session_.ui, PanelFileQuestions::SendEthernet) != MessageAnswer::Yes) continue;
+            ethernetSent_ = true;
+        }
 
         if (plan.action == RecordAction::Send) {
             if (send(plan, data) == SendResult::Aborted) {

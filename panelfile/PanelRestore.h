@@ -38,6 +38,9 @@ public:
     // The same on a device already open for reading, positioned at the start of the file.
     RestoreOutcome run(QIODevice& file);
 
+    // Whether the user let the last run send the file's Ethernet configuration.
+    bool ethernetSent() const { return ethernetSent_; }
+
     static constexpr int ClearPauseMs = 1000;
     static constexpr int SubProgramCodePauseMs = 5000;
 
@@ -57,6 +60,7 @@ private:
     PanelFamily family_;
     bool mainFile_ = false;
     bool lastExchangeOk_ = false;
+    bool ethernetSent_ = false;
 };
 
 // The restore as the windows and the command line start it; true when the whole file was sent.

@@ -26,13 +26,6 @@ const QString SubLanWarning = QStringLiteral("%1\n%2\n\n%3\n\n\n%4")
                                        QStringLiteral("Failure To Do So May Result In Data Loss."),
                                        QStringLiteral("COM LED MUST Be In A Rapid Flash."));
 
-QString portToolTip(const PortEntry& port) {
-    QStringList parts;
-    if (!port.description.isEmpty()) parts.append(port.description);
-    if (!port.manufacturer.isEmpty()) parts.append(port.manufacturer);
-    return parts.join(QStringLiteral(", "));
-}
-
 QGroupBox* groupOf(const QString& title, QWidget* content) {
     auto* group = new QGroupBox(title);
     auto* layout = new QVBoxLayout(group);
@@ -157,7 +150,7 @@ void ConnectionDialog::restoreSettings() {
 void ConnectionDialog::fillPortList() {
     for (const PortEntry& port : listPorts()) {
         ports_->addItem(port.name);
-        ports_->setItemData(ports_->count() - 1, portToolTip(port), Qt::ToolTipRole);
+        ports_->setItemData(ports_->count() - 1, portDetails(port), Qt::ToolTipRole);
     }
     if (const QString server = readDeviceServer(settings_);
         !server.isEmpty() && ports_->findText(server, Qt::MatchExactly) < 0) {

@@ -2,14 +2,32 @@
 
 #include "panelfile/PanelBackup.h"
 #include "panelfile/PanelRestore.h"
+#include "panelfile/PanelVerify.h"
 
+#include <QCheckBox>
 #include <QFileDialog>
+#include <QGridLayout>
 
 namespace vtl {
 namespace {
 
+// More would not fit a message box on a small screen.
+constexpr int MaxShownDifferences = 12;
+
+// A system dialog takes no extra controls: the check box needs Qt's own dialog, whose grid has
+// room below the file type row.
+QCheckBox* addVerifyBox(QFileDialog& dialog, bool checked) {
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+    if (!grid) return nullptr;
+    auto* box = new QCheckBox(QStringLiteral("Verify After Restore"), &dialog);
+    box->setChecked(checked);
+    grid->addWidget(box, grid->rowCount(), 0, 1, grid->columnCount());
+    return box;
+}
+
 QString runFileDialog(QWidget* window, QFileDialog::AcceptMode mode, const char* filter,
-                      const char* suffix) {
+                      const char* suffix, bool* verify = nullptr) {
     QFileDialog dialog(window);
     dialog.setAcceptMode(mode);
     dialog.setNameFilter(QString::fromLatin1(filter));
@@ -18,7 +36,9 @@ QString runFileDialog(QWidget* window, QFileDialog::AcceptMode mode, const char*
                                                        : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     dialog.setOption(QFileDialog::ReadOnly, false);
+    QCheckBox* verifyBox = verify ? addVerifyBox(dialog, *verify) : nullptr;
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    if (verifyBox) *verify = verifyBox->isChecked();
     return dialog.selectedFiles().first();
 }
 
@@ -26,7 +46,7 @@ QString runFileDialog(QWidget* window, QFileDialog::AcceptMode mode, const char*
 
 PanelFileActions::PanelFileActions(Session& session, PanelFamily family, QWidget* window)
     : session_(session), family_(family), chooseSave_([window] { return askSaveFile(window); }),
-      chooseOpen_([window] { return askOpenFile(window); }) {}
+      chooseOpen_([this, window] { return askOpenFile(window, &verifyAfterRestore_); }) {}
 
 void PanelFileActions::setChoosers(FileChooser save, FileChooser open) {
     chooseSave_ = std::move(save);
@@ -38,9 +58,9 @@ QString PanelFileActions::askSaveFile(QWidget* window) {
                          PanelFileDialog::DefaultSuffix);
 }
 
-QString PanelFileActions::askOpenFile(QWidget* window) {
+QString PanelFileActions::askOpenFile(QWidget* window, bool* verify) {
     return runFileDialog(window, QFileDialog::AcceptOpen, PanelFileDialog::Filter,
-                         PanelFileDialog::DefaultSuffix);
+                         PanelFileDialog::DefaultSuffix, verify);
 }
 
 void PanelFileActions::backup() {
@@ -50,7 +70,28 @@ void PanelFileActions::backup() {
 
 void PanelFileActions::restore() {
     const QString path = chooseOpen_();
-    if (!path.isEmpty()) PanelRestore(session_, family_).run(path);
+    if (path.isEmpty()) return;
+    PanelRestore restore(session_, family_);
+    if (restore.run(path) == RestoreOutcome::Finished && verifyAfterRestore_)
+        showVerification(path, restore.ethernetSent());
+}
+
+// The reads of the check show in the status line like a backup's; the result comes in a message
+// box, and the status line ends as the restore ended it.
+void PanelFileActions::showVerification(const QString& path, bool ethernetSent) {
+    QString why;
+    const auto result = verifyController(session_, family_, path, ethernetSent, &why);
+    session_.ui.setStatus(QStringLiteral("Finished Sending Panel File."));
+    if (!result) {
+        if (!why.isEmpty()) session_.ui.message(why, QStringLiteral("Error"));
+        return;
+    }
+    const QString head = result->equal()
+                             ? QStringLiteral("The Controller Holds What The Panel File Holds.")
+                             : QStringLiteral("The Controller Differs From The Panel File:");
+    session_.ui.message(head + QStringLiteral("\n\n") + verifySummary(*result, MaxShownDifferences),
+                        QStringLiteral("VTL"), MessageButtons::Ok,
+                        result->equal() ? MessageIcon::Information : MessageIcon::Exclamation);
 }
 
 } // namespace vtl

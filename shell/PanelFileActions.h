@@ -25,15 +25,23 @@ public:
 
     // The system's save and open dialogs unless replaced (tests).
     void setChoosers(FileChooser save, FileChooser open);
+    // "Verify After Restore": read the controller back after a restore and compare it with the
+    // file. The open dialog's check box sets it; it starts off.
+    void setVerifyAfterRestore(bool on) { verifyAfterRestore_ = on; }
+    bool verifyAfterRestore() const { return verifyAfterRestore_; }
 
     static QString askSaveFile(QWidget* window);
-    static QString askOpenFile(QWidget* window);
+    // With `verify`, the dialog carries the "Verify After Restore" check box, set from and into it.
+    static QString askOpenFile(QWidget* window, bool* verify = nullptr);
 
 private:
     Session& session_;
     PanelFamily family_;
     FileChooser chooseSave_;
     FileChooser chooseOpen_;
+    bool verifyAfterRestore_ = false;
+
+    void showVerification(const QString& path, bool ethernetSent);
 };
 
 } // namespace vtl

@@ -8,6 +8,7 @@
 #include "shell/ControllerWindows.h"
 #include "shell/HelpFile.h"
 #include "shell/QtUserInterface.h"
+#include "shell/RunTrace.h"
 #include "shell/Settings.h"
 
 #ifdef VTL_HAVE_DEMO_PORTS
@@ -49,9 +50,12 @@ int main(int argc, char** argv) {
                       vtl::help::manualFolder(QCoreApplication::applicationDirPath())});
     vtl::Session session(vtl::ConnectionState::instance(), vtl::TransferBuffers::instance(),
                          vtl::RealClock::instance(), ui);
+    vtl::RunTrace runTrace(vtl::RealClock::instance());
+    session.link.setTrace(runTrace.trace());
     const auto settings = vtl::openUserSettings();
     vtl::ConnectionDialog dialog(session, *settings);
     ui.setTitleWindow(&dialog);
+    runTrace.addSaveAction(&dialog, ui);
     dialog.setWindowOpener(
         [&](vtl::ControllerWindow window) { vtl::openControllerWindow(session, window, &dialog); });
     dialog.exec();

@@ -28,7 +28,7 @@ void registerDemoPorts() {
                                        : model == Model::Main ? QStringLiteral("panel")
                                                               : QStringLiteral("controller"));
         PortRegistry::instance().add(
-            {name, QStringLiteral("Simulated controller"), QStringLiteral("Vantrel")},
+            {name, QStringLiteral("Simulated controller"), QStringLiteral("Vantrel"), {}},
             [&controller](const QString&) -> std::unique_ptr<Transport> {
                 return std::make_unique<PipeTransport>(controller, RealClock::instance());
             });

@@ -515,7 +515,7 @@ void SimulatedController::handleWrite() {
     } else if (command == 126 && subLan()) {
         // The sub panel keeps its address and rate until the PC hands the bus back.
         pendingMove_ = std::make_pair(int(header_[3]), header_[4]);
-    } else {
+    } else if (!writeDrop.loses(command, header_[3], header_[4])) {
         newRate = applyWrite({std::uint8_t(command - 100), header_[3], header_[4]}, data_);
     }
     std::int64_t switchAt = at;

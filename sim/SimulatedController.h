@@ -3,6 +3,7 @@
 #include "link/LinePeer.h"
 #include "sim/SimMemory.h"
 #include "sim/SimModel.h"
+#include "sim/WriteDrop.h"
 
 #include <QByteArray>
 #include <QList>
@@ -108,6 +109,7 @@ public:
     SimMemory& memory() { return memory_; }
 
     Faults faults;
+    WriteDrop writeDrop;
 
 private:
     enum class Rx {

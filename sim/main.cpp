@@ -78,8 +78,12 @@ int main(int argc, char** argv) {
         {QStringLiteral("result")},
         QStringLiteral("LAN controllers: the settings reply carries VALUE after the block."),
         QStringLiteral("VALUE"));
+    const QCommandLineOption dropWrite(
+        {QStringLiteral("drop-write")},
+        QStringLiteral("Acknowledge the N-th record write but do not store it."),
+        QStringLiteral("N"));
     parser.addOptions({model, address, baud, typeCode, subPanelType, pty, tcp, log, cleared, dump,
-                       secondStation, secondStationAfter, marker, result});
+                       secondStation, secondStationAfter, marker, result, dropWrite});
     parser.process(app);
 
     const auto chosen = modelFromName(parser.value(model));
@@ -142,6 +146,11 @@ int main(int argc, char** argv) {
 
     SimulatedController controller(options);
     if (parser.isSet(cleared)) controller.memory().clear();
+    if (parser.isSet(dropWrite)) {
+        const int number = parser.value(dropWrite).toInt(&ok);
+        if (!ok || number < 1) return fail(QStringLiteral("bad --drop-write"));
+        controller.writeDrop.dropWrite(number);
+    }
     const bool hosted =
         parser.isSet(pty) ? hostOnPty(controller) : hostOnTcp(controller, std::uint16_t(port));
     if (!hosted) return fail(QStringLiteral("cannot open the line"));
@@ -157,6 +166,8 @@ int main(int argc, char** argv) {
             !file.commit())
             return fail(QStringLiteral("cannot write %1").arg(parser.value(dump)));
     }
+    if (!controller.writeDrop.lost().isEmpty())
+        std::fprintf(stderr, "dropped write %s\n", qPrintable(controller.writeDrop.lost()));
     const QStringList violations = controller.violations();
     for (const QString& v : violations)
         std::fprintf(stderr, "violation: %s\n", qPrintable(v));

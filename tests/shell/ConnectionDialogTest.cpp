@@ -47,7 +47,8 @@ struct DialogFixture : ::testing::Test {
         firstFake = int(listPorts().size());
         for (const char* name : {"fake-a", "fake-b", "fake-c"}) {
             PortRegistry::instance().add(
-                {QString::fromLatin1(name), QStringLiteral("Test line"), QStringLiteral("QTZ")},
+                {QString::fromLatin1(name), QStringLiteral("Test line"), QStringLiteral("QTZ"),
+                 QStringLiteral("SN-") + QString::fromLatin1(name).right(1)},
                 [this](const QString&) {
                     auto line = std::make_unique<PipeTransport>(peer, clock);
                     line->failOpen = true;
@@ -101,7 +102,7 @@ TEST_F(DialogFixture, FirstRunSelectsSubLanWarnsAtOnceAndShowsItsControls) {
     EXPECT_EQ(dialog->accessCodeBox()->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
     EXPECT_EQ(dialog->portList()->itemText(firstFake + 1), QStringLiteral("fake-b"));
     EXPECT_EQ(dialog->portList()->itemData(firstFake + 1, Qt::ToolTipRole).toString(),
-              QStringLiteral("Test line, QTZ"));
+              QStringLiteral("Test line, QTZ, serial number SN-b"));
 }
 
 TEST_F(DialogFixture, SavedValuesAreRestoredWithoutAWarningForLan) {
