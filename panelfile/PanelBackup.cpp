@@ -33,6 +33,12 @@ std::uint32_t lanStoredLength(const SubPanelReply& reply) {
     return allZero || allFf ? 0 : reply.length;
 }
 
+void showAborted(UserInterface& ui) {
+    ui.message(QStringLiteral("Panel File Creation Aborted."), caption("VTL"), MessageButtons::Ok,
+               MessageIcon::None);
+    ui.setStatus(QString());
+}
+
 } // namespace
 
 PanelBackup::PanelBackup(Session& session, PanelFamily family)
@@ -66,7 +72,10 @@ BackupOutcome PanelBackup::run(QSaveFile& file) {
     if (!writeFamilyBlock(file, familyCode(family_, state), anyAddress))
         return writeFailed(file, false);
 
+    blocksDone_ = 0;
+    blocksToRead_ = recordsToRead();
     const BackupOutcome walked = walk(file);
+    ui.setProgress({});
     if (walked != BackupOutcome::Finished) return walked;
 
     if (family_ == PanelFamily::Sub) releaseBusIfHeld();
@@ -77,6 +86,19 @@ BackupOutcome PanelBackup::run(QSaveFile& file) {
 
 std::uint8_t PanelBackup::askAnyAddress() {
     return ask(session_.ui, PanelFileQuestions::MakeAddressSpecific) == MessageAnswer::No ? 1 : 0;
+}
+
+int PanelBackup::recordsToRead() const {
+    int total = 0;
+    for (const CatalogueEntry& entry : catalogueFor(family_).entries()) {
+        const int count = entry.count(column_);
+        if (count > 0) total += entry.command < 0 ? 1 : count;
+    }
+    return total;
+}
+
+void PanelBackup::reportProgress() {
+    session_.ui.setProgress({blocksDone_, blocksToRead_, effectiveBaudRate(session_.state)});
 }
 
 BackupOutcome PanelBackup::walk(QSaveFile& file) {
@@ -94,6 +116,9 @@ BackupOutcome PanelBackup::walk(QSaveFile& file) {
 BackupOutcome PanelBackup::walkEntry(QSaveFile& file, const CatalogueEntry& entry, int count) {
     const bool pairs = family_ == PanelFamily::Sub && entry.command == 10;
     for (int block = 0; block < count; ++block) {
+        // A record boundary: the file so far is complete up to here, so stopping is clean.
+        reportProgress();
+        if (session_.ui.cancelRequested()) return aborted(file);
         session_.ui.setStatus(QStringLiteral("Reading %1 %2 of %3")
                                   .arg(QString(entry.name))
                                   .arg(block + 1)
@@ -104,6 +129,7 @@ BackupOutcome PanelBackup::walkEntry(QSaveFile& file, const CatalogueEntry& entr
             file.cancelWriting();
             return BackupOutcome::Aborted;
         }
+        ++blocksDone_;
         const bool read = result == ReadResult::Read;
         QByteArray records;
         if (pairs)
@@ -155,11 +181,18 @@ PanelBackup::ReadResult PanelBackup::readBlock(const ReadAddress& address) {
                        MessageButtons::AbortRetryIgnore, MessageIcon::Exclamation);
         if (answer == MessageAnswer::Retry) continue;
         if (answer == MessageAnswer::Ignore) return ReadResult::Ignored;
-        ui.message(QStringLiteral("Panel File Creation Aborted."), caption("VTL"),
-                   MessageButtons::Ok, MessageIcon::None);
-        ui.setStatus(QString());
+        showAborted(ui);
         return ReadResult::Aborted;
     }
+}
+
+// Cancel stops as Abort does: the same message, the target left as it was, and a sub panel gets
+// its bus back.
+BackupOutcome PanelBackup::aborted(QSaveFile& file) {
+    if (family_ == PanelFamily::Sub) releaseBusIfHeld();
+    file.cancelWriting();
+    showAborted(session_.ui);
+    return BackupOutcome::Aborted;
 }
 
 QByteArray PanelBackup::recordsFor(int catalogueCommand, int block, const ReadAddress& address) {

@@ -2,6 +2,7 @@
 
 #include "panelfile/PanelBackup.h"
 #include "panelfile/PanelRestore.h"
+#include "panels/WindowOperationRunner.h"
 
 #include <QFileDialog>
 
@@ -24,9 +25,10 @@ QString runFileDialog(QWidget* window, QFileDialog::AcceptMode mode, const char*
 
 } // namespace
 
-PanelFileActions::PanelFileActions(Session& session, PanelFamily family, QWidget* window)
+PanelFileActions::PanelFileActions(Session& session, PanelFamily family, QWidget* window,
+                                   WindowOperationRunner* runner)
     : session_(session), family_(family), chooseSave_([window] { return askSaveFile(window); }),
-      chooseOpen_([window] { return askOpenFile(window); }) {}
+      chooseOpen_([window] { return askOpenFile(window); }), runner_(runner) {}
 
 void PanelFileActions::setChoosers(FileChooser save, FileChooser open) {
     chooseSave_ = std::move(save);
@@ -45,12 +47,19 @@ QString PanelFileActions::askOpenFile(QWidget* window) {
 
 void PanelFileActions::backup() {
     const QString path = chooseSave_();
-    if (!path.isEmpty()) PanelBackup(session_, family_).run(path);
+    if (!path.isEmpty()) run([&] { PanelBackup(session_, family_).run(path); });
 }
 
 void PanelFileActions::restore() {
     const QString path = chooseOpen_();
-    if (!path.isEmpty()) PanelRestore(session_, family_).run(path);
+    if (!path.isEmpty()) run([&] { PanelRestore(session_, family_).run(path); });
+}
+
+void PanelFileActions::run(const std::function<void()>& work) {
+    if (runner_)
+        runner_->run(work);
+    else
+        work();
 }
 
 } // namespace vtl

@@ -41,6 +41,9 @@ public:
         failures += reason.isEmpty() ? 0 : 1;
     }
 
+    void setProgress(const OperationProgress& p) override { progress.append(p); }
+    bool cancelRequested() override { return cancelAfter >= 0 && progress.size() > cancelAfter; }
+
     // Answers for the next questions, in order.
     void answer(MessageAnswer a) { answers.push_back(a); }
 
@@ -63,6 +66,9 @@ public:
     std::function<void(const QString&)> onStatus;
     // Answers a question when no scripted answer is left.
     std::function<MessageAnswer(const QString& text, MessageButtons buttons)> decide;
+    // Every progress report; Cancel counts as pressed once more than cancelAfter were made.
+    QList<OperationProgress> progress;
+    int cancelAfter = -1;
 };
 
 } // namespace vtl::test
