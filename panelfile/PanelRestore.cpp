@@ -20,11 +20,11 @@ const QString Vtl = QStringLiteral("VTL");
 const QString ErrorCaption = QStringLiteral("Error");
 const QString ErrorReadingFile = QStringLiteral("Error Reading File.");
 
-// How many records follow the header: read ahead and put the file back where it was. A device that
-// cannot seek gives 0, and its progress shows no total.
-int countRecords(QIODevice& file) {
-    if (file.isSequential()) return 0;
-    const qint64 start = file.pos();
+// How many records the file at `path` holds, read through a handle of its own so that the one
+// the restore reads stays untouched; 0 when that cannot be told.
+int countRecords(const QString& path, PanelFamily family) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || !readHeader(file, family).ok()) return 0;
     auto scratch = std::make_unique<std::array<std::uint8_t, TransferBuffers::Size>>();
     int count = 0;
     for (;;) {
@@ -32,7 +32,6 @@ int countRecords(QIODevice& file) {
         if (status != RecordStatus::Complete && status != RecordStatus::Oversized) break;
         ++count;
     }
-    file.seek(start);
     return count;
 }
 
@@ -67,7 +66,10 @@ RestoreOutcome PanelRestore::run(const QString& path) {
         session_.ui.message(ErrorReadingFile, ErrorCaption);
         return RestoreOutcome::FileError;
     }
-    return run(file);
+    recordsInFile_ = countRecords(path, family_);
+    const RestoreOutcome outcome = run(file);
+    recordsInFile_ = 0;
+    return outcome;
 }
 
 RestoreOutcome PanelRestore::run(QIODevice& file) {
@@ -158,7 +160,7 @@ RestoreOutcome PanelRestore::sendRecords(QIODevice& file, const PanelFileHeader&
     RestoreContext context = RestoreContext::of(family_, header.fileClass, session_.state);
     context.mainFile = mainFile_;
     auto& buffer = session_.buffers.TransferBuffer;
-    const int total = countRecords(file);
+    const int total = recordsInFile_;
     int done = 0;
 
     for (;;) {

@@ -60,6 +60,7 @@ private:
     PanelFamily family_;
     bool mainFile_ = false;
     bool lastExchangeOk_ = false;
+    int recordsInFile_ = 0; // for the progress display; 0 when unknown
 };
 
 // The restore as the windows and the command line start it; true when the whole file was sent.

@@ -14,7 +14,7 @@ OperationProgressBar::OperationProgressBar(Clock& clock, QWidget* parent)
     bar_ = new QProgressBar;
     bar_->setObjectName(QStringLiteral("progressBar"));
     bar_->setTextVisible(false);
-    bar_->setMinimumWidth(120);
+    bar_->setFixedWidth(120);
     label_ = new QLabel;
     label_->setObjectName(QStringLiteral("progressText"));
     cancelButton_ = new QPushButton(QStringLiteral("Cancel"));
@@ -27,7 +27,7 @@ OperationProgressBar::OperationProgressBar(Clock& clock, QWidget* parent)
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(bar_, 1);
+    layout->addWidget(bar_);
     layout->addWidget(label_);
     layout->addWidget(cancelButton_);
     setVisible(false);

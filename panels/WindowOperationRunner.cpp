@@ -9,7 +9,7 @@
 #include <QKeyEvent>
 #include <QThread>
 
-#include <memory>
+#include <algorithm>
 
 namespace vtl {
 
@@ -29,7 +29,11 @@ void placeBeside(QWidget* besides, QWidget* bar) {
     QWidget* parent = besides->parentWidget();
     QBoxLayout* row = parent ? rowOf(parent->layout(), besides) : nullptr;
     if (!row) return;
-    row->insertWidget(row->indexOf(besides) + 1, bar, 1);
+    row->insertWidget(row->indexOf(besides) + 1, bar);
+    // The bar must not squeeze the status line below a progress text.
+    const int textWidth = besides->fontMetrics().horizontalAdvance(
+        QStringLiteral("Reading Weekly Schedules 99 of 99"));
+    besides->setMinimumWidth(std::max(besides->minimumWidth(), textWidth + 16));
 }
 
 // The one thread every window's exchanges run on. The serial port is created and used there only:

@@ -58,6 +58,7 @@ struct RestoreCase {
     int cancelAfter;
     int requests; // what the controller heard before Cancel took effect
     QString firstRequest;
+    int firstTotal; // records in the file, or the clear's writes and pauses
 };
 
 TEST(PanelFileCancel, ARestoreCancelledStopsSending) {
@@ -65,11 +66,11 @@ TEST(PanelFileCancel, ARestoreCancelledStopsSending) {
         {1, 0, 0, content(20, 1)}, {2, 0, 0, content(21, 2)}, {3, 0, 0, content(22, 3)}};
     const RestoreCase cases[] = {
         {"main panel, after two records", Model::Main, PanelFamily::Main, MessageAnswer::No, 2, 2,
-         QStringLiteral("101/0/0:20")},
+         QStringLiteral("101/0/0:20"), 3},
         {"main panel, during the clear's pauses", Model::Main, PanelFamily::Main,
-         MessageAnswer::Yes, 2, 1, QStringLiteral("128/0/0:0")},
+         MessageAnswer::Yes, 2, 1, QStringLiteral("128/0/0:0"), 4},
         {"sub panel, after one record", Model::Sub3000, PanelFamily::Sub, MessageAnswer::No, 1, 1,
-         QString()},
+         QString(), 3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -85,6 +86,7 @@ TEST(PanelFileCancel, ARestoreCancelledStopsSending) {
             EXPECT_EQ(heard.first(), c.firstRequest);
         }
         EXPECT_EQ(rig.messages().last(), QStringLiteral("[VTL] Panel File Send Aborted."));
+        EXPECT_EQ(progressTotal(rig.ui), c.firstTotal);
         EXPECT_EQ(rig.ui.progress.last().total, 0);
         EXPECT_FALSE(rig.controller.busHeldByPc());
     }

@@ -77,7 +77,8 @@ struct Watcher {
         }
         if (!backupButton->isEnabled()) ++ticksWhileBackupDisabled;
         const QString text = progress->text();
-        if (!screenshot.isEmpty() && text.contains(QStringLiteral("left"))) {
+        if (!screenshot.isEmpty() &&
+            text.startsWith(QStringLiteral("%1 of").arg(cancelAtRecord - 1))) {
             window->grab().save(screenshot);
             screenshot.clear();
         }
@@ -132,7 +133,9 @@ struct BackupFromWindow : ::testing::Test {
 TEST_F(BackupFromWindow, TheWindowLivesAndCancelKeepsTheOldFile) {
     RealTimeRig rig(options(sim::Model::Main, 3, 115200));
     rig.state.LinkMode = LinkModeLan;
+    rig.state.PanelTypeCode = std::uint32_t(rig.controller.typeCode());
     MainPanelDialog dialog(rig.session);
+    dialog.start();
     const Watcher w = backUp(rig, dialog, dialog.runner(), PanelFamily::Main, 4,
                              qEnvironmentVariable("VTL_BACKUP_SCREENSHOT"));
 
