@@ -2,19 +2,26 @@
 // its buttons are disabled meanwhile, message boxes come up on the window's thread, and Cancel
 // stops the backup at a record boundary as Abort would.
 #include "link/PipeTransport.h"
+#include "link/PortRegistry.h"
 #include "link/Session.h"
 #include "panels/MainPanelDialog.h"
 #include "panels/OperationProgressBar.h"
 #include "panels/SubPanelDialog.h"
 #include "panels/WindowOperationRunner.h"
+#include "shell/ConnectionDialog.h"
+#include "shell/ControllerWindows.h"
 #include "shell/PanelFileActions.h"
 #include "shell/QtUserInterface.h"
+#include "shell/Settings.h"
 #include "sim/SimulatedController.h"
+#include "tests/support/WhenModal.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -172,6 +179,57 @@ TEST_F(BackupFromWindow, CancelHandsTheSubLanBusBack) {
     EXPECT_FALSE(rig.controller.framesNoted(QStringLiteral("release")).isEmpty());
     EXPECT_TRUE(rig.controller.violations().isEmpty())
         << rig.controller.violations().join(QLatin1Char('\n')).toStdString();
+}
+
+// OK in the connection window: the speed search runs with the window's event loop running, the
+// main panel's window opens once a controller is found, and the port is closed after it.
+TEST(ConnectFromWindow, TheSearchLeavesTheWindowAliveAndOpensTheControllerWindow) {
+    RealTimeRig rig(options(sim::Model::Main, 3, 38400));
+    PortRegistry::instance().clear();
+    const int position = int(listPorts().size());
+    PortRegistry::instance().add(
+        {QStringLiteral("sim-line"), QStringLiteral("Simulated line"), {}}, [&rig](const QString&) {
+            return std::make_unique<PipeTransport>(rig.controller, RealClock::instance());
+        });
+    QTemporaryDir dir;
+    QSettings settings(dir.filePath(QStringLiteral("VTL.conf")), QSettings::IniFormat);
+    writeSettings(settings, {AutoDetectPosition, position, 0, 0, 0}); // LAN, no delay
+    ConnectionDialog window(rig.session, settings);
+    rig.ui.setTitleWindow(&window);
+    window.show();
+    std::optional<ControllerWindow> opened;
+    window.setWindowOpener([&](ControllerWindow which) {
+        opened = which;
+        openControllerWindow(rig.session, which, &window);
+    });
+    QString firmware;
+    test::whenModal<MainPanelDialog>([&](MainPanelDialog* panel) {
+        firmware = panel->findChild<QLabel*>(QStringLiteral("firmware"))->text();
+        panel->reject();
+    });
+    QStringList titles;
+    int ticksWhileOkDisabled = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (!titles.contains(window.windowTitle())) titles << window.windowTitle();
+        if (!window.okButton()->isEnabled()) ++ticksWhileOkDisabled;
+    });
+    timer.start(5);
+
+    QTest::keyClicks(window.accessCodeBox(), QStringLiteral("QOV"));
+    QTest::mouseClick(window.okButton(), Qt::LeftButton);
+    timer.stop();
+    PortRegistry::instance().clear();
+
+    EXPECT_EQ(opened, ControllerWindow::MainPanel);
+    EXPECT_TRUE(firmware.startsWith(QStringLiteral("Firmware version : ")))
+        << firmware.toStdString();
+    EXPECT_TRUE(titles.contains(QStringLiteral("VTL - Trying 38400 Baud")))
+        << titles.join(QLatin1Char('|')).toStdString();
+    EXPECT_GT(ticksWhileOkDisabled, 0);
+    EXPECT_TRUE(window.okButton()->isEnabled());
+    EXPECT_FALSE(rig.session.link.isOpen());
+    EXPECT_TRUE(rig.controller.violations().isEmpty());
 }
 
 } // namespace
