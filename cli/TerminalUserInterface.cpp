@@ -80,9 +80,10 @@ void TerminalUserInterface::setFailureReason(const QString& reason) {
 }
 
 void TerminalUserInterface::setTitle(const QString& title) {
-    // The bare window names are not progress.
+    // The bare window names are not progress; on a progress line the speed tried is shown there.
     if (!showProgress_ || title == QLatin1String("VTL") || title == QLatin1String("Vantrel"))
         return;
+    if (progressClock_ && progress_.total > 0) return;
     err_ << title << Qt::endl;
 }
 
