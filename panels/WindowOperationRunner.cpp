@@ -7,6 +7,7 @@
 #include <QBoxLayout>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QThread>
 
 #include <algorithm>
@@ -30,7 +31,8 @@ void placeBeside(QWidget* besides, QWidget* bar) {
     QBoxLayout* row = parent ? rowOf(parent->layout(), besides) : nullptr;
     if (!row) return;
     row->insertWidget(row->indexOf(besides) + 1, bar);
-    // The bar must not squeeze the status line below a progress text.
+    // The bar must not squeeze a status line below a progress text.
+    if (!qobject_cast<QLineEdit*>(besides)) return;
     const int textWidth = besides->fontMetrics().horizontalAdvance(
         QStringLiteral("Reading Weekly Schedules 99 of 99"));
     besides->setMinimumWidth(std::max(besides->minimumWidth(), textWidth + 16));
@@ -82,8 +84,8 @@ WindowOperationRunner::WindowOperationRunner(QWidget* window, UserInterface& ui,
 
 WindowOperationRunner::~WindowOperationRunner() = default;
 
-QList<QAbstractButton*> WindowOperationRunner::disableButtons() {
-    QList<QAbstractButton*> disabled;
+QList<QPointer<QAbstractButton>> WindowOperationRunner::disableButtons() {
+    QList<QPointer<QAbstractButton>> disabled;
     for (QAbstractButton* button : window_->findChildren<QAbstractButton*>()) {
         if (!button->isEnabled()) continue;
         if (progress_ && progress_->isAncestorOf(button)) continue;
@@ -102,7 +104,7 @@ void WindowOperationRunner::run(const std::function<void()>& work) {
     }
     if (busy_) return;
     busy_ = true;
-    const QList<QAbstractButton*> disabled = disableButtons();
+    const QList<QPointer<QAbstractButton>> disabled = disableButtons();
     if (progress_) progress_->begin();
     ProgressDisplayScope display(ui_, progress_);
 
@@ -119,7 +121,7 @@ void WindowOperationRunner::run(const std::function<void()>& work) {
     loop.exec();
 
     if (progress_) progress_->setVisible(false);
-    for (const QPointer<QAbstractButton> button : disabled)
+    for (const QPointer<QAbstractButton>& button : disabled)
         if (button) button->setEnabled(true);
     busy_ = false;
 }

@@ -37,7 +37,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QList<QAbstractButton*> disableButtons();
+    QList<QPointer<QAbstractButton>> disableButtons();
 
     QWidget* window_;
     UserInterface& ui_;
