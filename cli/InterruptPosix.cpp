@@ -1,6 +1,6 @@
 #include "cli/Interrupt.h"
 
-#include <signal.h>
+#include <csignal>
 #include <unistd.h>
 
 #include <atomic>
