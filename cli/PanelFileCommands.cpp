@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "cli/CompareCommands.h"
 #include "cli/ConnectionOptions.h"
+#include "cli/Interrupt.h"
 #include "panelfile/PanelBackup.h"
 #include "panelfile/PanelFileQuestions.h"
 #include "panelfile/PanelRestore.h"
@@ -36,6 +37,13 @@ std::optional<PanelFamily> connectForFile(Session& session, const ConnectionChoi
     return familyOf(*window);
 }
 
+// A progress line on a terminal, status texts one per line elsewhere; Ctrl-C stops as Cancel does.
+void showProgressAndWatchCtrlC(TerminalUserInterface& ui) {
+    if (standardErrorIsTerminal()) ui.setProgressLine(&RealClock::instance());
+    ui.setCancelQuery(interruptRequested);
+    watchForInterrupt();
+}
+
 } // namespace
 
 int runBackup(CommandContext& ctx) {
@@ -55,6 +63,7 @@ int runBackup(CommandContext& ctx) {
     TerminalUserInterface ui(ctx.err, choice->retries);
     ui.presetAnswer(PanelFileQuestions::MakeAddressSpecific,
                     yesIf(!parser.isSet(opt("any-address"))));
+    showProgressAndWatchCtrlC(ui);
     Session session(ConnectionState::instance(), TransferBuffers::instance(), RealClock::instance(),
                     ui);
     const auto family = connectForFile(session, *choice);
@@ -85,6 +94,7 @@ int runRestore(CommandContext& ctx) {
     ui.presetAnswer(PanelFileQuestions::SendEthernet, yesIf(parser.isSet(opt("send-ethernet"))));
     ui.presetAnswer(PanelFileQuestions::SendMainFileAnyway,
                     yesIf(parser.isSet(opt("send-anyway"))));
+    showProgressAndWatchCtrlC(ui);
     Session session(ConnectionState::instance(), TransferBuffers::instance(), RealClock::instance(),
                     ui);
     const auto family = connectForFile(session, *choice);

@@ -1,5 +1,7 @@
 #include "cli/TerminalUserInterface.h"
 
+#include "link/TimeLeft.h"
+
 #include <QRegularExpression>
 
 namespace vtl::cli {
@@ -28,6 +30,7 @@ MessageAnswer TerminalUserInterface::message(const QString& text, const QString&
                                              MessageButtons buttons, MessageIcon,
                                              const QString& detail) {
     const MessageAnswer answer = decide(text, caption, buttons);
+    endProgressLine();
     err_ << oneLine(caption, text);
     if (buttons != MessageButtons::Ok) err_ << " -> " << toString(answer);
     err_ << Qt::endl;
@@ -77,14 +80,51 @@ void TerminalUserInterface::setFailureReason(const QString& reason) {
 }
 
 void TerminalUserInterface::setTitle(const QString& title) {
-    // The bare window names are not progress.
+    // The bare window names are not progress; on a progress line the speed tried is shown there.
     if (!showProgress_ || title == QLatin1String("VTL") || title == QLatin1String("Vantrel"))
         return;
+    if (progressClock_ && progress_.total > 0) return;
     err_ << title << Qt::endl;
 }
 
 void TerminalUserInterface::setStatus(const QString& text) {
-    if (showProgress_ && !text.isEmpty()) err_ << text << Qt::endl;
+    if (!showProgress_) return;
+    if (progressClock_ && progress_.total > 0) {
+        // An empty text clears a window's status line; on the terminal the line just stays.
+        if (text.isEmpty()) return;
+        lastStatus_ = text;
+        drawProgressLine();
+        return;
+    }
+    if (!text.isEmpty()) err_ << text << Qt::endl;
+}
+
+void TerminalUserInterface::setProgress(const OperationProgress& progress) {
+    if (!showProgress_ || !progressClock_) return;
+    if (progress.total <= 0) {
+        progress_ = {};
+        lastStatus_.clear();
+        endProgressLine();
+        return;
+    }
+    if (progress_.total <= 0) progressStartUs_ = progressClock_->nowUs();
+    progress_ = progress;
+    drawProgressLine();
+}
+
+// Back to the start of the line, the new text, and the rest of the old one erased.
+void TerminalUserInterface::drawProgressLine() {
+    const std::int64_t elapsedMs = (progressClock_->nowUs() - progressStartUs_) / 1000;
+    QString line = progressText(progress_, elapsedMs);
+    if (!lastStatus_.isEmpty()) line = lastStatus_ + QStringLiteral(": ") + line;
+    err_ << '\r' << line << "\x1b[K" << Qt::flush;
+    progressShown_ = true;
+}
+
+void TerminalUserInterface::endProgressLine() {
+    if (!progressShown_) return;
+    err_ << Qt::endl;
+    progressShown_ = false;
 }
 
 } // namespace vtl::cli

@@ -1,4 +1,6 @@
 #include "lan/BacnetDeviceDialog.h"
+#include "link/Session.h"
+#include "panels/WindowOperationRunner.h"
 
 #include "lan/RangeSpinBox.h"
 #include "link/Session.h"
@@ -85,6 +87,7 @@ BacnetDeviceDialog::BacnetDeviceDialog(Session& session, QWidget* parent)
     layout->addWidget(group);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    runner_ = new WindowOperationRunner(this, ops_.session().ui, ops_.session().clock);
 }
 
 void BacnetDeviceDialog::setRanges() {
@@ -96,7 +99,9 @@ void BacnetDeviceDialog::setRanges() {
 void BacnetDeviceDialog::start() {
     BacnetDeviceView v;
     // A failed read leaves the fields empty and the arrows without a range.
-    if (!ops_.open(v)) return;
+    bool read = false;
+    runner_->run([&] { read = ops_.open(v); });
+    if (!read) return;
     showView(v);
     setRanges();
 }
@@ -117,7 +122,10 @@ void BacnetDeviceDialog::showView(const BacnetDeviceView& v) {
 }
 
 void BacnetDeviceDialog::ok() {
-    if (ops_.ok(view()) == BacnetDeviceOperations::Outcome::Sent) accept();
+    const auto v = view();
+    auto outcome = BacnetDeviceOperations::Outcome::Failed;
+    runner_->run([&] { outcome = ops_.ok(v); });
+    if (outcome == BacnetDeviceOperations::Outcome::Sent) accept();
 }
 
 void BacnetDeviceDialog::clear() {

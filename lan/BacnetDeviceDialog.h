@@ -8,6 +8,8 @@ class QLineEdit;
 
 namespace vtl {
 
+class WindowOperationRunner;
+
 class RangeSpinBox;
 struct Session;
 
@@ -29,6 +31,7 @@ private:
     void setRanges();
 
     BacnetDeviceOperations ops_;
+    WindowOperationRunner* runner_ = nullptr;
     QLineEdit* instance_ = nullptr;
     QLineEdit* name_ = nullptr;
     QLineEdit* location_ = nullptr;

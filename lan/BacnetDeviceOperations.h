@@ -13,6 +13,7 @@ public:
     static constexpr int MaxReadSize = 1000;
 
     explicit BacnetDeviceOperations(Session& session);
+    Session& session() const { return session_; }
 
     // Reads the block and fills the fields; false (fields left empty) when the read failed.
     bool open(BacnetDeviceView& view);

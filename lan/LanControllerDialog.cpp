@@ -1,4 +1,5 @@
 #include "lan/LanControllerDialog.h"
+#include "panels/WindowOperationRunner.h"
 
 #include "lan/BacnetDeviceDialog.h"
 #include "lan/LanRates.h"
@@ -174,6 +175,7 @@ void LanControllerDialog::build() {
     layout->addLayout(files);
     layout->addLayout(bottom);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    runner_ = new WindowOperationRunner(this, ops_.session().ui, ops_.session().clock, status_);
 
     LanControllerView initial;
     hiddenRate_ = initial.hiddenRate;
@@ -250,16 +252,17 @@ void LanControllerDialog::showView(const LanControllerView& v) {
 
 void LanControllerDialog::load() {
     auto v = view();
-    ops_.load(v);
+    runner_->run([&] { ops_.load(v); });
     showView(v);
 }
 
 void LanControllerDialog::send() {
-    ops_.send(view());
+    const auto v = view();
+    runner_->run([&] { ops_.send(v); });
 }
 
 void LanControllerDialog::clear() {
-    ops_.clear();
+    runner_->run([&] { ops_.clear(); });
 }
 
 void LanControllerDialog::offerEthernet(bool on) {

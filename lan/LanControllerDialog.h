@@ -14,6 +14,8 @@ class QPushButton;
 
 namespace vtl {
 
+class WindowOperationRunner;
+
 class AddressSpinBox;
 struct Session;
 
@@ -31,6 +33,7 @@ public:
 
     // The line between the backup and restore buttons, where their progress is written.
     QLineEdit* statusLine() const { return status_; }
+    WindowOperationRunner& runner() const { return *runner_; }
 
     void load();
     void send();
@@ -61,6 +64,7 @@ private:
     QLineEdit* smtp_ = nullptr;
     QLabel* firmware_ = nullptr;
     QLineEdit* status_ = nullptr;
+    WindowOperationRunner* runner_ = nullptr;
     QPushButton* send_ = nullptr;
     QPushButton* ethernet_ = nullptr;
     QPushButton *mainNetwork_ = nullptr, *computerA_ = nullptr, *computerB_ = nullptr,

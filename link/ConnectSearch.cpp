@@ -44,6 +44,16 @@ bool askRetryPanelInformation(Session& s) {
                         MessageIcon::Exclamation) == MessageAnswer::Retry;
 }
 
+// Each speed tried is one step of the search's progress. Cancel between speeds ends the search
+// quietly: nothing was found, and nothing needs saying.
+bool cancelledBeforeTrying(Session& s, std::size_t attempt, std::size_t tries) {
+    s.ui.setProgress({int(attempt), int(tries), s.state.BaudRate, ProgressUnit::Speeds});
+    if (!s.ui.cancelRequested()) return false;
+    s.ui.setProgress({});
+    s.ui.setTitle(Vantrel);
+    return true;
+}
+
 void setTypeCodeFlags(ConnectionState& state) {
     const std::uint32_t code = state.PanelTypeCode;
     state.IsLanController = code >= 490 && code <= 499;
@@ -67,6 +77,7 @@ bool connectLan(Session& s, bool autoDetect, const OpenControllerWindow& openWin
     bool found = false;
     for (std::size_t attempt = 0; attempt < rates.size() && !found; ++attempt) {
         state.BaudRate = rates[attempt];
+        if (cancelledBeforeTrying(s, attempt, rates.size())) return false;
         if (!fixedByServer) s.ui.setTitle(tryingTitle(state.BaudRate));
         state.LinkMode = LinkModeLan;
         // Fewer than two bytes cannot name a model; the rest of the buffer is an older reply's.
@@ -77,6 +88,7 @@ bool connectLan(Session& s, bool autoDetect, const OpenControllerWindow& openWin
         // "COM Port Error" has been shown already; other speeds would fail alike.
         if (state.LinkMode == LinkModePortFailed) return false;
     }
+    s.ui.setProgress({});
     if (!found) {
         autoDetect ? showBaudUnknown(s) : showUnableToConnect(s);
         return false;
@@ -94,8 +106,11 @@ bool findSubLanRate(Session& s, bool autoDetect) {
     const std::size_t tries = autoDetect && !fixedByServer ? SubLanAutoRates.size() : 1;
     for (std::size_t attempt = 0; attempt < tries; ++attempt) {
         if (autoDetect) s.state.BaudRate = SubLanAutoRates[attempt];
+        if (cancelledBeforeTrying(s, attempt, tries)) return false;
         if (!fixedByServer) s.ui.setTitle(tryingTitle(s.state.BaudRate));
-        switch (ListenForBaud(s)) {
+        const ListenResult heard = ListenForBaud(s);
+        if (heard != ListenResult::NothingUsable) s.ui.setProgress({});
+        switch (heard) {
         case ListenResult::OneController:
             return true;
         case ListenResult::SeveralStations:
@@ -110,6 +125,7 @@ bool findSubLanRate(Session& s, bool autoDetect) {
             break;
         }
     }
+    s.ui.setProgress({});
     s.ui.setTitle(Vantrel);
     autoDetect ? showBaudUnknown(s) : showUnableToConnect(s);
     return false;

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 
 namespace vtl {
@@ -9,6 +10,25 @@ namespace vtl {
 enum class MessageButtons { Ok, OkCancel, YesNo, RetryCancel, AbortRetryIgnore };
 enum class MessageIcon { None, Stop, Question, Exclamation, Information };
 enum class MessageAnswer { Ok, Cancel, Yes, No, Retry, Abort, Ignore };
+
+// How far a long operation has got: records done of records to do (or, while connecting, speeds
+// tried of speeds to try), at the line rate in use. A total of 0 ends the display.
+enum class ProgressUnit { Records, Speeds };
+struct OperationProgress {
+    int done = 0;
+    int total = 0;
+    std::int32_t baudRate = 0;
+    ProgressUnit unit = ProgressUnit::Records;
+};
+
+// A window's progress bar and its Cancel button. showProgress() runs on the window's thread; the
+// question comes from whichever thread runs the operation.
+class ProgressDisplay {
+public:
+    virtual ~ProgressDisplay() = default;
+    virtual void showProgress(const OperationProgress& progress) = 0;
+    virtual bool cancelPressed() const = 0;
+};
 
 // A window's status line: shows a text at once.
 using StatusLine = std::function<void(const QString& text)>;
@@ -43,6 +63,17 @@ public:
     // Opens a page of the user manual (a file name such as "main-panel.html") with the system's
     // browser. A front end without windows has no browser to open.
     virtual void openHelpPage(const QString& page) { (void)page; }
+    // Long operations report each record boundary; a front end that shows nothing ignores it.
+    virtual void setProgress(const OperationProgress& progress) { (void)progress; }
+    // Asked at each record boundary of a long operation: true once the user has asked to stop,
+    // which then ends as Abort would.
+    virtual bool cancelRequested() { return false; }
+    // Makes `display` the target of setProgress and cancelRequested and gives back the one it
+    // replaces; a front end without windows ignores it.
+    virtual ProgressDisplay* replaceProgressDisplay(ProgressDisplay* display) {
+        (void)display;
+        return nullptr;
+    }
 };
 
 // A configuration window's status line as the target of setStatus while the window is open; the
@@ -58,6 +89,20 @@ public:
 private:
     UserInterface& ui_;
     StatusLine previous_;
+};
+
+// A window's progress display as the target while one operation runs.
+class ProgressDisplayScope {
+public:
+    ProgressDisplayScope(UserInterface& ui, ProgressDisplay* display)
+        : ui_(ui), previous_(ui.replaceProgressDisplay(display)) {}
+    ~ProgressDisplayScope() { ui_.replaceProgressDisplay(previous_); }
+    ProgressDisplayScope(const ProgressDisplayScope&) = delete;
+    ProgressDisplayScope& operator=(const ProgressDisplayScope&) = delete;
+
+private:
+    UserInterface& ui_;
+    ProgressDisplay* previous_;
 };
 
 // Shows nothing and takes the safe answer: for code that runs where nobody can be asked.

@@ -35,6 +35,12 @@ std::uint32_t lanStoredLength(const SubPanelReply& reply) {
     return allZero || allFf ? 0 : reply.length;
 }
 
+void showAborted(UserInterface& ui) {
+    ui.message(QStringLiteral("Panel File Creation Aborted."), caption("VTL"), MessageButtons::Ok,
+               MessageIcon::None);
+    ui.setStatus(QString());
+}
+
 } // namespace
 
 PanelBackup::PanelBackup(Session& session, PanelFamily family)
@@ -89,7 +95,10 @@ BackupOutcome PanelBackup::fill(QIODevice& file, bool askAnyAddress) {
     if (!writeFamilyBlock(file, familyCode(family_, state), anyAddress))
         return writeFailed(file, false);
 
+    blocksDone_ = 0;
+    blocksToRead_ = recordsToRead();
     const BackupOutcome walked = walk(file);
+    ui.setProgress({});
     if (walked != BackupOutcome::Finished) return walked;
 
     if (family_ == PanelFamily::Sub) releaseBusIfHeld();
@@ -98,6 +107,19 @@ BackupOutcome PanelBackup::fill(QIODevice& file, bool askAnyAddress) {
 
 std::uint8_t PanelBackup::askAnyAddress() {
     return ask(session_.ui, PanelFileQuestions::MakeAddressSpecific) == MessageAnswer::No ? 1 : 0;
+}
+
+int PanelBackup::recordsToRead() const {
+    int total = 0;
+    for (const CatalogueEntry& entry : catalogueFor(family_).entries()) {
+        const int count = entry.count(column_);
+        if (count > 0) total += entry.command < 0 ? 1 : count;
+    }
+    return total;
+}
+
+void PanelBackup::reportProgress() {
+    session_.ui.setProgress({blocksDone_, blocksToRead_, effectiveBaudRate(session_.state)});
 }
 
 BackupOutcome PanelBackup::walk(QIODevice& file) {
@@ -115,6 +137,9 @@ BackupOutcome PanelBackup::walk(QIODevice& file) {
 BackupOutcome PanelBackup::walkEntry(QIODevice& file, const CatalogueEntry& entry, int count) {
     const bool pairs = family_ == PanelFamily::Sub && entry.command == 10;
     for (int block = 0; block < count; ++block) {
+        // A record boundary: the file so far is complete up to here, so stopping is clean.
+        reportProgress();
+        if (session_.ui.cancelRequested()) return aborted(file);
         session_.ui.setStatus(QStringLiteral("Reading %1 %2 of %3")
                                   .arg(QString(entry.name))
                                   .arg(block + 1)
@@ -125,6 +150,7 @@ BackupOutcome PanelBackup::walkEntry(QIODevice& file, const CatalogueEntry& entr
             discard(file);
             return BackupOutcome::Aborted;
         }
+        ++blocksDone_;
         const bool read = result == ReadResult::Read;
         QByteArray records;
         if (pairs)
@@ -176,11 +202,18 @@ PanelBackup::ReadResult PanelBackup::readBlock(const ReadAddress& address) {
                        MessageButtons::AbortRetryIgnore, MessageIcon::Exclamation);
         if (answer == MessageAnswer::Retry) continue;
         if (answer == MessageAnswer::Ignore) return ReadResult::Ignored;
-        ui.message(QStringLiteral("Panel File Creation Aborted."), caption("VTL"),
-                   MessageButtons::Ok, MessageIcon::None);
-        ui.setStatus(QString());
+        showAborted(ui);
         return ReadResult::Aborted;
     }
+}
+
+// Cancel stops as Abort does: the same message, the target left as it was, and a sub panel gets
+// its bus back.
+BackupOutcome PanelBackup::aborted(QIODevice& file) {
+    if (family_ == PanelFamily::Sub) releaseBusIfHeld();
+    discard(file);
+    showAborted(session_.ui);
+    return BackupOutcome::Aborted;
 }
 
 QByteArray PanelBackup::recordsFor(int catalogueCommand, int block, const ReadAddress& address) {

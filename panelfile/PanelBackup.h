@@ -56,6 +56,9 @@ private:
     QByteArray trendLogPart(int block, bool readOk, bool lastOfEntry);
     std::uint8_t askAnyAddress();
     BackupOutcome writeFailed(QIODevice& file, bool walking);
+    BackupOutcome aborted(QIODevice& file);
+    int recordsToRead() const;
+    void reportProgress();
     void releaseBusIfHeld();
 
     Session& session_;
@@ -66,6 +69,8 @@ private:
     // Sub panels: the PID entry size follows the Kestrom Configuration block.
     bool extendedPidRecords_ = false;
     bool lastExchangeOk_ = false;
+    int blocksDone_ = 0;
+    int blocksToRead_ = 0;
     QByteArray trendHalves_[2];
 };
 

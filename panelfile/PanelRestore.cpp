@@ -6,6 +6,9 @@
 
 #include <QFile>
 
+#include <array>
+#include <memory>
+
 #include <algorithm>
 
 namespace vtl {
@@ -17,6 +20,21 @@ const QString Vtl = QStringLiteral("VTL");
 const QString ErrorCaption = QStringLiteral("Error");
 const QString ErrorReadingFile = QStringLiteral("Error Reading File.");
 
+// How many records the file at `path` holds, read through a handle of its own so that the one
+// the restore reads stays untouched; 0 when that cannot be told.
+int countRecords(const QString& path, PanelFamily family) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || !readHeader(file, family).ok()) return 0;
+    auto scratch = std::make_unique<std::array<std::uint8_t, TransferBuffers::Size>>();
+    int count = 0;
+    for (;;) {
+        const RecordStatus status = readBlockRecord(file, *scratch).status;
+        if (status != RecordStatus::Complete && status != RecordStatus::Oversized) break;
+        ++count;
+    }
+    return count;
+}
+
 } // namespace
 
 PanelRestore::PanelRestore(Session& session, PanelFamily family)
@@ -26,6 +44,21 @@ void PanelRestore::status(const QString& text) {
     session_.ui.setStatus(text);
 }
 
+void PanelRestore::reportProgress(int done, int total) {
+    session_.ui.setProgress({done, total, effectiveBaudRate(session_.state)});
+}
+
+// Cancel at a record boundary ends as Abort does: nothing more is sent and a sub panel gets its
+// bus back.
+bool PanelRestore::cancelled() {
+    if (!session_.ui.cancelRequested()) return false;
+    releaseBusIfHeld();
+    session_.ui.setProgress({});
+    session_.ui.message(QStringLiteral("Panel File Send Aborted."), Vtl);
+    status(QString());
+    return true;
+}
+
 RestoreOutcome PanelRestore::run(const QString& path) {
     if (path.isEmpty()) return RestoreOutcome::Cancelled;
     QFile file(path);
@@ -33,7 +66,10 @@ RestoreOutcome PanelRestore::run(const QString& path) {
         session_.ui.message(ErrorReadingFile, ErrorCaption);
         return RestoreOutcome::FileError;
     }
-    return run(file);
+    recordsInFile_ = countRecords(path, family_);
+    const RestoreOutcome outcome = run(file);
+    recordsInFile_ = 0;
+    return outcome;
 }
 
 RestoreOutcome PanelRestore::run(QIODevice& file) {
@@ -45,12 +81,18 @@ RestoreOutcome PanelRestore::run(QIODevice& file) {
     if (const auto refused = acceptance(header)) return *refused;
 
     if (family_ != PanelFamily::Sub &&
-        ask(session_.ui, PanelFileQuestions::ClearFirst) == MessageAnswer::Yes &&
-        !clearController()) {
-        session_.ui.message(QStringLiteral("Communication Error"), ErrorCaption);
-        return RestoreOutcome::ClearFailed;
+        ask(session_.ui, PanelFileQuestions::ClearFirst) == MessageAnswer::Yes) {
+        const ClearResult cleared = clearController();
+        session_.ui.setProgress({});
+        if (cleared == ClearResult::Cancelled) return RestoreOutcome::Aborted;
+        if (cleared == ClearResult::Failed) {
+            session_.ui.message(QStringLiteral("Communication Error"), ErrorCaption);
+            return RestoreOutcome::ClearFailed;
+        }
     }
-    return sendRecords(file, header);
+    const RestoreOutcome outcome = sendRecords(file, header);
+    session_.ui.setProgress({});
+    return outcome;
 }
 
 std::optional<RestoreOutcome> PanelRestore::checkHeader(QIODevice& file, PanelFileHeader& header) {
@@ -87,32 +129,45 @@ std::optional<RestoreOutcome> PanelRestore::acceptance(const PanelFileHeader& he
     return std::nullopt;
 }
 
-bool PanelRestore::clearController() {
+// Progress counts the clear writes and the pauses after them, one step each.
+PanelRestore::ClearResult PanelRestore::clearController() {
     const int clears = family_ == PanelFamily::Lan ? 2 : 1;
     const int dots = family_ == PanelFamily::Lan ? 5 : 3;
+    const int steps = clears + dots;
 
     QString text = QStringLiteral("Clearing Panel .");
     status(text);
     for (int i = 0; i < clears; ++i) {
+        reportProgress(i, steps);
+        if (cancelled()) return ClearResult::Cancelled;
         if (!session_.exchange.write(std::uint8_t(session_.state.PanelAddress), cmd::ClearMemory))
-            return false;
+            return ClearResult::Failed;
     }
     // Time for the controller to set up its empty memory before the first write.
     for (int i = 1; i < dots; ++i) {
+        reportProgress(clears + i - 1, steps);
+        if (cancelled()) return ClearResult::Cancelled;
         session_.clock.sleepMs(ClearPauseMs);
         text += QLatin1Char('.');
         status(text);
     }
+    reportProgress(steps - 1, steps);
+    if (cancelled()) return ClearResult::Cancelled;
     session_.clock.sleepMs(ClearPauseMs);
-    return true;
+    return ClearResult::Cleared;
 }
 
 RestoreOutcome PanelRestore::sendRecords(QIODevice& file, const PanelFileHeader& header) {
     RestoreContext context = RestoreContext::of(family_, header.fileClass, session_.state);
     context.mainFile = mainFile_;
     auto& buffer = session_.buffers.TransferBuffer;
+    const int total = recordsInFile_;
+    int done = 0;
 
     for (;;) {
+        reportProgress(done, total);
+        if (cancelled()) return RestoreOutcome::Aborted;
+        ++done;
         const RecordReadResult read = readBlockRecord(file, buffer);
         if (read.status == RecordStatus::EndOfFile) break;
         if (read.status == RecordStatus::ReadError) {

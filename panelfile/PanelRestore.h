@@ -46,21 +46,25 @@ public:
 
 private:
     enum class SendResult { Sent, Ignored, Aborted };
+    enum class ClearResult { Cleared, Failed, Cancelled };
 
     // Each gives the outcome when the file is refused, nothing when it may be sent.
     std::optional<RestoreOutcome> checkHeader(QIODevice& file, PanelFileHeader& header);
     std::optional<RestoreOutcome> acceptance(const PanelFileHeader& header);
-    bool clearController();
+    ClearResult clearController();
     RestoreOutcome sendRecords(QIODevice& file, const PanelFileHeader& header);
     SendResult send(const RecordPlan& plan, const QByteArray& data);
     void releaseBusIfHeld();
     void status(const QString& text);
+    void reportProgress(int done, int total);
+    bool cancelled();
 
     Session& session_;
     PanelFamily family_;
     bool mainFile_ = false;
     bool lastExchangeOk_ = false;
     bool ethernetSent_ = false;
+    int recordsInFile_ = 0; // for the progress display; 0 when unknown
 };
 
 // The restore as the windows and the command line start it; true when the whole file was sent.

@@ -7,6 +7,7 @@
 #include "panels/MainPanelOperations.h"
 #include "panels/McQuayPasswordDialog.h"
 #include "panels/ModemStringDialog.h"
+#include "panels/WindowOperationRunner.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -138,6 +139,7 @@ void MainPanelDialog::build() {
     layout->addWidget(files);
     layout->addLayout(bottom);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    runner_ = new WindowOperationRunner(this, ops_.ui(), ops_.clock(), status_);
 
     showView(MainPanelView{});
 }
@@ -158,7 +160,7 @@ QWidget* MainPanelDialog::buildPortGroup(int port, const QString& title, const Q
 
 void MainPanelDialog::start() {
     auto v = view();
-    ops_.open(v);
+    runner_->run([&] { ops_.open(v); });
     showView(v);
 }
 
@@ -195,16 +197,17 @@ void MainPanelDialog::setStatusText(const QString& text) {
 
 void MainPanelDialog::load() {
     auto v = view();
-    ops_.load(v);
+    runner_->run([&] { ops_.load(v); });
     showView(v);
 }
 
 void MainPanelDialog::send() {
-    ops_.send(view());
+    const auto v = view();
+    runner_->run([&] { ops_.send(v); });
 }
 
 void MainPanelDialog::clear() {
-    ops_.clear();
+    runner_->run([&] { ops_.clear(); });
 }
 
 void MainPanelDialog::editModemString() {

@@ -17,6 +17,7 @@ namespace vtl {
 
 class AddressSpinBox;
 class MainPanelOperations;
+class WindowOperationRunner;
 struct Session;
 
 // The configuration window of a main panel: a view of MainPanelOperations. Whoever opens it calls
@@ -35,6 +36,8 @@ public:
 
     // The line between the backup and restore buttons, where their progress is written.
     QLineEdit* statusLine() const { return status_; }
+    // Runs this window's exchanges off its thread; backup and restore go through it too.
+    WindowOperationRunner& runner() const { return *runner_; }
     void setStatusText(const QString& text);
 
     void load();
@@ -64,6 +67,7 @@ private:
     std::array<QPushButton*, 5> baud_{};
     std::array<QPushButton*, 5> role_{};
     QLineEdit* status_ = nullptr;
+    WindowOperationRunner* runner_ = nullptr;
 };
 
 } // namespace vtl

@@ -43,6 +43,7 @@ public:
 
     MainPanelMemory& memory() const { return memory_; }
     UserInterface& ui() const { return ui_; }
+    Clock& clock() const { return clock_; }
 
     static QString firmwareLine(std::uint32_t panelTypeCode);
 

@@ -1,4 +1,6 @@
 #include "panels/ModbusSetupDialog.h"
+#include "link/Session.h"
+#include "panels/WindowOperationRunner.h"
 
 #include "link/Session.h"
 #include "panels/DialogButtons.h"
@@ -60,11 +62,12 @@ ModbusSetupDialog::ModbusSetupDialog(ModbusSetupOperations& operations, QWidget*
     layout->addLayout(groups);
     layout->addLayout(bottom);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    runner_ = new WindowOperationRunner(this, ops_.session().ui, ops_.session().clock);
 }
 
 void ModbusSetupDialog::start() {
     ModbusView v;
-    ops_.open(v);
+    runner_->run([&] { ops_.open(v); });
     showView(v);
 }
 
@@ -85,7 +88,8 @@ void ModbusSetupDialog::chooseMode(bool ascii) {
 
 void ModbusSetupDialog::accept() {
     // Closes after the write, and after the user gave it up alike.
-    ops_.ok(view());
+    const auto v = view();
+    runner_->run([&] { ops_.ok(v); });
     QDialog::accept();
 }
 

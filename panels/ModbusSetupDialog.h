@@ -9,6 +9,8 @@ class QRadioButton;
 
 namespace vtl {
 
+class WindowOperationRunner;
+
 // The ModBus Setup window: a view of ModbusSetupOperations. Whoever opens it calls start() (the
 // read) and then exec(); OK writes and closes, Cancel closes.
 class ModbusSetupDialog final : public QDialog {
@@ -27,6 +29,7 @@ private:
     void chooseMode(bool ascii);
 
     ModbusSetupOperations& ops_;
+    WindowOperationRunner* runner_ = nullptr;
     QRadioButton* rtu_ = nullptr;
     QRadioButton* ascii_ = nullptr;
     QPushButton* baud_ = nullptr;

@@ -1,4 +1,6 @@
 #include "panels/SubPanelDialog.h"
+#include "link/Session.h"
+#include "panels/WindowOperationRunner.h"
 
 #include "link/Session.h"
 #include "panels/AddressSpinBox.h"
@@ -87,13 +89,14 @@ void SubPanelDialog::build() {
     layout->addWidget(files);
     layout->addLayout(bottom);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    runner_ = new WindowOperationRunner(this, ops_.session().ui, ops_.session().clock, status_);
 
     showView(SubPanelView{});
 }
 
 void SubPanelDialog::start() {
     auto v = view();
-    ops_.open(v);
+    runner_->run([&] { ops_.open(v); });
     showView(v);
 }
 
@@ -119,16 +122,17 @@ void SubPanelDialog::showView(const SubPanelView& v) {
 
 void SubPanelDialog::load() {
     auto v = view();
-    ops_.load(v);
+    runner_->run([&] { ops_.load(v); });
     showView(v);
 }
 
 void SubPanelDialog::send() {
-    ops_.send(view());
+    const auto v = view();
+    runner_->run([&] { ops_.send(v); });
 }
 
 void SubPanelDialog::clear() {
-    ops_.clear();
+    runner_->run([&] { ops_.clear(); });
 }
 
 void SubPanelDialog::openModbusSetup() {

@@ -11,6 +11,7 @@ class QPushButton;
 namespace vtl {
 
 class AddressSpinBox;
+class WindowOperationRunner;
 
 // The configuration window of a sub panel: a view of SubPanelOperations. Whoever opens it calls
 // start() (the values found while connecting, the compatibility read) and then exec().
@@ -26,6 +27,7 @@ public:
 
     // The line between the backup and restore buttons, where their progress is written.
     QLineEdit* statusLine() const { return status_; }
+    WindowOperationRunner& runner() const { return *runner_; }
 
     void load();
     void send();
@@ -47,6 +49,7 @@ private:
     QCheckBox* kestrom_ = nullptr;
     QPushButton* modbus_ = nullptr;
     QLineEdit* status_ = nullptr;
+    WindowOperationRunner* runner_ = nullptr;
 };
 
 } // namespace vtl

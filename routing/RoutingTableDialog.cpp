@@ -1,4 +1,5 @@
 #include "routing/RoutingTableDialog.h"
+#include "panels/WindowOperationRunner.h"
 
 #include "link/Session.h"
 #include "panels/DialogButtons.h"
@@ -166,6 +167,7 @@ void RoutingTableDialog::build() {
     layout->addLayout(settings);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    runner_ = new WindowOperationRunner(this, ops_.session().ui, ops_.session().clock);
 
     // Main panels keep no gateways, broadcast servers or intervals.
     const bool lan = ops_.mode() == RoutingMode::Lan;
@@ -226,19 +228,19 @@ void RoutingTableDialog::commitEdit() {
 }
 
 void RoutingTableDialog::start() {
-    ops_.open();
+    runner_->run([&] { ops_.open(); });
     showPage();
 }
 
 void RoutingTableDialog::load() {
     commitEdit();
-    ops_.load();
+    runner_->run([&] { ops_.load(); });
     showPage();
 }
 
 void RoutingTableDialog::send() {
     commitEdit();
-    ops_.send();
+    runner_->run([&] { ops_.send(); });
 }
 
 void RoutingTableDialog::clear() {

@@ -17,6 +17,8 @@ class QToolButton;
 
 namespace vtl {
 
+class WindowOperationRunner;
+
 struct Session;
 
 // The "IP Routing Table" window: a view of RoutingTableOperations, four rows at a time. Whoever
@@ -60,6 +62,7 @@ private:
     QString askFile(bool save);
 
     RoutingTableOperations ops_;
+    WindowOperationRunner* runner_ = nullptr;
     FileChooser chooseSave_;
     FileChooser chooseOpen_;
     std::array<RowControls, routing::PageSize> rows_{};

@@ -39,6 +39,7 @@ struct RoutingPageView {
 class RoutingTableOperations {
 public:
     explicit RoutingTableOperations(Session& session);
+    Session& session() const { return session_; }
 
     Session& session() const { return session_; }
     RoutingMode mode() const { return mode_; }

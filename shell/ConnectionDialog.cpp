@@ -2,6 +2,7 @@
 
 #include "link/PortRegistry.h"
 #include "panels/HelpButton.h"
+#include "panels/WindowOperationRunner.h"
 #include "shell/AboutBox.h"
 #include "shell/AccessCodeEdit.h"
 
@@ -16,6 +17,8 @@
 #include <QRadioButton>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <optional>
 
 namespace vtl {
 namespace {
@@ -112,12 +115,14 @@ void ConnectionDialog::buildControls() {
     grid->addWidget(usb_, 4, 0, 1, 3);
     grid->addWidget(delay_, 5, 0, 1, 3);
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(new QLabel(QStringLiteral("Version " VTL_VERSION)));
+    auto* version = new QLabel(QStringLiteral("Version " VTL_VERSION));
+    bottom->addWidget(version);
     bottom->addStretch();
     bottom->addWidget(addHelp(*this, session_.ui, help::Connecting));
     bottom->addWidget(aboutButton_);
     grid->addLayout(bottom, 6, 0, 1, 3);
     grid->setSizeConstraint(QLayout::SetFixedSize);
+    runner_ = new WindowOperationRunner(this, session_.ui, session_.clock, version);
 }
 
 void ConnectionDialog::restoreSettings() {
@@ -197,14 +202,17 @@ void ConnectionDialog::showSubLanWarning() {
                         MessageIcon::Exclamation);
 }
 
+// The search runs off the window's thread. The controller found is the last thing it does, so
+// its window opens here once the search is over, and its own exchanges run as the search did.
 void ConnectionDialog::connectToController() {
-    if (const QString port = request().portName; isDeviceServerName(port))
-        writeDeviceServer(settings_, port);
-    Connect(session_, request(), [this](ControllerWindow window) {
-        if (windowOpener_) windowOpener_(window);
-    });
+    const ConnectRequest r = request();
+    if (isDeviceServerName(r.portName)) writeDeviceServer(settings_, r.portName);
+    std::optional<ControllerWindow> found;
+    runner_->run(
+        [&] { Connect(session_, r, [&found](ControllerWindow window) { found = window; }); });
+    if (found && windowOpener_) windowOpener_(*found);
     // The connection ends here: the port is free for other programs until the next OK.
-    session_.link.ClosePort();
+    runner_->run([this] { session_.link.ClosePort(); });
 }
 
 } // namespace vtl

@@ -17,6 +17,8 @@ class QToolButton;
 
 namespace vtl {
 
+class WindowOperationRunner;
+
 class AccessCodeEdit;
 
 // The main window: access code, port, speed and kind of connection, and OK to connect. It restores
@@ -62,6 +64,7 @@ private:
 
     AccessCodeEdit* accessCode_ = nullptr;
     QPushButton* ok_ = nullptr;
+    WindowOperationRunner* runner_ = nullptr;
     QPushButton* close_ = nullptr;
     QRadioButton* lan_ = nullptr;
     QRadioButton* subLan_ = nullptr;

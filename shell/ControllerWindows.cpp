@@ -14,7 +14,7 @@ namespace {
 void openLanControllerWindow(Session& session, QWidget* parent) {
     LanControllerDialog dialog(session, parent);
     StatusLineScope status(session.ui, statusLineOf(dialog.statusLine()));
-    PanelFileActions files(session, PanelFamily::Lan, &dialog);
+    PanelFileActions files(session, PanelFamily::Lan, &dialog, &dialog.runner());
     QObject::connect(&dialog, &LanControllerDialog::backupRequested, &dialog,
                      [&files] { files.backup(); });
     QObject::connect(&dialog, &LanControllerDialog::restoreRequested, &dialog,
@@ -32,7 +32,7 @@ void openControllerWindow(Session& session, ControllerWindow window, QWidget* pa
     if (window == ControllerWindow::MainPanel) {
         MainPanelDialog dialog(session, parent);
         StatusLineScope status(session.ui, statusLineOf(dialog.statusLine()));
-        PanelFileActions files(session, PanelFamily::Main, &dialog);
+        PanelFileActions files(session, PanelFamily::Main, &dialog, &dialog.runner());
         QObject::connect(&dialog, &MainPanelDialog::backupRequested, &dialog,
                          [&files] { files.backup(); });
         QObject::connect(&dialog, &MainPanelDialog::restoreRequested, &dialog,
@@ -47,7 +47,7 @@ void openControllerWindow(Session& session, ControllerWindow window, QWidget* pa
         SubPanelOperations operations(session);
         SubPanelDialog dialog(operations, parent);
         StatusLineScope status(session.ui, statusLineOf(dialog.statusLine()));
-        PanelFileActions files(session, PanelFamily::Sub, &dialog);
+        PanelFileActions files(session, PanelFamily::Sub, &dialog, &dialog.runner());
         QObject::connect(&dialog, &SubPanelDialog::backupRequested, &dialog,
                          [&files] { files.backup(); });
         QObject::connect(&dialog, &SubPanelDialog::restoreRequested, &dialog,

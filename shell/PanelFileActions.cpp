@@ -3,6 +3,7 @@
 #include "panelfile/PanelBackup.h"
 #include "panelfile/PanelRestore.h"
 #include "panelfile/PanelVerify.h"
+#include "panels/WindowOperationRunner.h"
 
 #include <QCheckBox>
 #include <QFileDialog>
@@ -44,9 +45,11 @@ QString runFileDialog(QWidget* window, QFileDialog::AcceptMode mode, const char*
 
 } // namespace
 
-PanelFileActions::PanelFileActions(Session& session, PanelFamily family, QWidget* window)
+PanelFileActions::PanelFileActions(Session& session, PanelFamily family, QWidget* window,
+                                   WindowOperationRunner* runner)
     : session_(session), family_(family), chooseSave_([window] { return askSaveFile(window); }),
-      chooseOpen_([this, window] { return askOpenFile(window, &verifyAfterRestore_); }) {}
+      chooseOpen_([this, window] { return askOpenFile(window, &verifyAfterRestore_); }),
+      runner_(runner) {}
 
 void PanelFileActions::setChoosers(FileChooser save, FileChooser open) {
     chooseSave_ = std::move(save);
@@ -65,15 +68,17 @@ QString PanelFileActions::askOpenFile(QWidget* window, bool* verify) {
 
 void PanelFileActions::backup() {
     const QString path = chooseSave_();
-    if (!path.isEmpty()) PanelBackup(session_, family_).run(path);
+    if (!path.isEmpty()) run([&] { PanelBackup(session_, family_).run(path); });
 }
 
 void PanelFileActions::restore() {
     const QString path = chooseOpen_();
     if (path.isEmpty()) return;
-    PanelRestore restore(session_, family_);
-    if (restore.run(path) == RestoreOutcome::Finished && verifyAfterRestore_)
-        showVerification(path, restore.ethernetSent());
+    run([&] {
+        PanelRestore restore(session_, family_);
+        if (restore.run(path) == RestoreOutcome::Finished && verifyAfterRestore_)
+            showVerification(path, restore.ethernetSent());
+    });
 }
 
 // The reads of the check show in the status line like a backup's; the result comes in a message
@@ -92,6 +97,13 @@ void PanelFileActions::showVerification(const QString& path, bool ethernetSent) 
     session_.ui.message(head + QStringLiteral("\n\n") + verifySummary(*result, MaxShownDifferences),
                         QStringLiteral("VTL"), MessageButtons::Ok,
                         result->equal() ? MessageIcon::Information : MessageIcon::Exclamation);
+}
+
+void PanelFileActions::run(const std::function<void()>& work) {
+    if (runner_)
+        runner_->run(work);
+    else
+        work();
 }
 
 } // namespace vtl

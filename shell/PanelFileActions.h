@@ -11,6 +11,8 @@ class QWidget;
 
 namespace vtl {
 
+class WindowOperationRunner;
+
 // The "Panel File Backup" and "Panel File Restore" buttons of a configuration window: ask for the
 // file, then run the backup or restore of the window's controller family.
 class PanelFileActions {
@@ -18,7 +20,9 @@ public:
     // Returns the chosen path, or an empty text when the user cancelled.
     using FileChooser = std::function<QString()>;
 
-    PanelFileActions(Session& session, PanelFamily family, QWidget* window);
+    // The backup and restore run through the window's runner, off the window's thread.
+    PanelFileActions(Session& session, PanelFamily family, QWidget* window,
+                     WindowOperationRunner* runner = nullptr);
 
     void backup();
     void restore();
@@ -35,6 +39,8 @@ public:
     static QString askOpenFile(QWidget* window, bool* verify = nullptr);
 
 private:
+    void run(const std::function<void()>& work);
+
     Session& session_;
     PanelFamily family_;
     FileChooser chooseSave_;
@@ -42,6 +48,7 @@ private:
     bool verifyAfterRestore_ = false;
 
     void showVerification(const QString& path, bool ethernetSent);
+    WindowOperationRunner* runner_;
 };
 
 } // namespace vtl

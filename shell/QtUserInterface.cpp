@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QMessageBox>
+#include <QThread>
 
 namespace vtl {
 namespace {
@@ -60,6 +61,15 @@ MessageAnswer answerFor(int button, MessageButtons buttons) {
     }
 }
 
+// Runs `show` on the window's thread and returns once it has run.
+template <typename Show> void onWindowThread(Show&& show) {
+    if (QThread::currentThread() == qApp->thread()) {
+        show();
+        return;
+    }
+    QMetaObject::invokeMethod(qApp, std::forward<Show>(show), Qt::BlockingQueuedConnection);
+}
+
 } // namespace
 
 QtUserInterface::~QtUserInterface() {
@@ -74,6 +84,11 @@ QWidget* QtUserInterface::parentForBoxes() const {
 MessageAnswer QtUserInterface::message(const QString& text, const QString& caption,
                                        MessageButtons buttons, MessageIcon icon,
                                        const QString& detail) {
+    if (QThread::currentThread() != qApp->thread()) {
+        MessageAnswer answer = safeAnswer(buttons);
+        onWindowThread([&] { answer = message(text, caption, buttons, icon, detail); });
+        return answer;
+    }
     // A question must be answerable even while the protocol shows the wait cursor.
     const bool wasWaiting = waiting_;
     if (wasWaiting) setWaitCursor(false);
@@ -85,21 +100,43 @@ MessageAnswer QtUserInterface::message(const QString& text, const QString& capti
 }
 
 void QtUserInterface::setTitle(const QString& title) {
-    if (!titleWindow_) return;
-    titleWindow_->setWindowTitle(title);
+    onWindowThread([&] {
+        if (titleWindow_) titleWindow_->setWindowTitle(title);
+    });
 }
 
 void QtUserInterface::setWaitCursor(bool on) {
-    if (on == waiting_) return;
-    waiting_ = on;
-    if (on)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
+    onWindowThread([&] {
+        if (on == waiting_) return;
+        waiting_ = on;
+        if (on)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    });
 }
 
 void QtUserInterface::setStatus(const QString& text) {
-    if (statusLine_) statusLine_(text);
+    onWindowThread([&] {
+        if (statusLine_) statusLine_(text);
+    });
+}
+
+void QtUserInterface::setProgress(const OperationProgress& progress) {
+    onWindowThread([&] {
+        if (progress_) progress_->showProgress(progress);
+    });
+}
+
+// The display is set and replaced on the window's thread while no operation runs, so reading the
+// pointer here races with nothing; the answer itself is the display's to keep safe.
+bool QtUserInterface::cancelRequested() {
+    return progress_ && progress_->cancelPressed();
+}
+
+ProgressDisplay* QtUserInterface::replaceProgressDisplay(ProgressDisplay* display) {
+    std::swap(display, progress_);
+    return display;
 }
 
 StatusLine QtUserInterface::replaceStatusLine(StatusLine line) {

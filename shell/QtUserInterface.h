@@ -11,6 +11,8 @@ namespace vtl {
 
 // The desktop program's user interface: real message boxes, the connection window's title as the
 // progress display, the wait cursor, and the status line of the configuration window in front.
+// Operations run on a worker thread; everything they show is carried to the window's thread, and
+// the worker waits until it is shown or answered.
 class QtUserInterface final : public UserInterface {
 public:
     ~QtUserInterface() override;
@@ -23,6 +25,9 @@ public:
     StatusLine replaceStatusLine(StatusLine line) override;
     // Opens the page with the system's browser, or the compiled help file where there is one.
     void openHelpPage(const QString& page) override;
+    void setProgress(const OperationProgress& progress) override;
+    bool cancelRequested() override;
+    ProgressDisplay* replaceProgressDisplay(ProgressDisplay* display) override;
 
     // The window whose title shows progress and that owns the message boxes.
     void setTitleWindow(QWidget* window) { titleWindow_ = window; }
@@ -35,6 +40,7 @@ private:
 
     QPointer<QWidget> titleWindow_;
     StatusLine statusLine_;
+    ProgressDisplay* progress_ = nullptr;
     bool waiting_ = false;
     HelpPlaces help_;
 };

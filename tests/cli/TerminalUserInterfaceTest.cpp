@@ -101,5 +101,43 @@ TEST_F(TerminalFixture, ProgressGoesToStandardErrorButNotTheBareTitles) {
     EXPECT_EQ(text, QStringLiteral("VTL - Trying 38400 Baud\nReading Outputs 1 of 4\n"));
 }
 
+// On a terminal: one line redrawn in place with the latest status text and the times, titles kept
+// off it, and a message starting on a line of its own.
+TEST_F(TerminalFixture, AProgressLineIsRedrawnInPlace) {
+    VirtualClock clock(5'000'000);
+    ui.setProgressLine(&clock);
+    ui.setProgress({0, 4, 38400, ProgressUnit::Speeds});
+    ui.setTitle(QStringLiteral("VTL - Trying 38400 Baud"));
+    ui.setProgress({});
+    ui.setProgress({0, 4, 38400});
+    ui.setStatus(QStringLiteral("Reading Outputs 1 of 4"));
+    clock.sleepMs(2000);
+    ui.setProgress({1, 4, 38400});
+    ui.setStatus(QString());
+    ui.message(QStringLiteral("Panel File Creation Aborted."), QStringLiteral("VTL"),
+               MessageButtons::Ok, MessageIcon::None);
+    ui.setProgress({});
+    EXPECT_EQ(
+        text.split(QLatin1Char('\n')),
+        (QStringList{"\rTrying 38400 baud, 1 of 4 speeds, 0:00 elapsed\x1b[K",
+                     "\r0 of 4 records, 0%, 0:00 elapsed, 0:01 left\x1b[K"
+                     "\rReading Outputs 1 of 4: 0 of 4 records, 0%, 0:00 elapsed, 0:01 left\x1b[K"
+                     "\rReading Outputs 1 of 4: 1 of 4 records, 25%, 0:02 elapsed, 0:06 left\x1b[K",
+                     "[VTL] Panel File Creation Aborted.", ""}))
+        << QString(text)
+               .replace(QLatin1Char(0x1b), QLatin1Char(0x7e))
+               .replace(QLatin1Char(0x0d), QLatin1Char(0x7c))
+               .toStdString();
+}
+
+TEST_F(TerminalFixture, WithoutATerminalStatusTextsStayOnePerLine) {
+    ui.setProgress({0, 4, 38400});
+    ui.setStatus(QStringLiteral("Reading Outputs 1 of 4"));
+    ui.setProgress({1, 4, 38400});
+    ui.setStatus(QStringLiteral("Reading Outputs 2 of 4"));
+    ui.setProgress({});
+    EXPECT_EQ(text, QStringLiteral("Reading Outputs 1 of 4\nReading Outputs 2 of 4\n"));
+}
+
 } // namespace
 } // namespace vtl::cli

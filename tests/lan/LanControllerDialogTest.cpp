@@ -7,6 +7,7 @@
 #include "routing/RoutingTableDialog.h"
 #include "shell/ControllerWindows.h"
 #include "tests/lan/LanRig.h"
+#include "tests/support/WhenModal.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -164,9 +165,7 @@ TEST(LanControllerWindow, BacnetConfigurationOpensTheBacnetWindow) {
     LanWindow w(sim::Model::Lan490);
     w.dialog.start();
     bool seen = false;
-    QTimer::singleShot(0, [&] {
-        auto* bacnet = qobject_cast<BacnetDeviceDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(bacnet, nullptr);
+    test::whenModal<BacnetDeviceDialog>([&](BacnetDeviceDialog* bacnet) {
         seen = true;
         EXPECT_EQ(bacnet->windowTitle(), "BACnet");
         EXPECT_EQ(bacnet->findChild<QGroupBox*>()->title(), "Configuration");
@@ -206,9 +205,7 @@ TEST(LanControllerWindow, TheConnectSequenceOpensItForEveryLanTypeCode) {
         const auto window = windowForTypeCode(std::uint32_t(typeCode));
         ASSERT_EQ(window, ControllerWindow::LanController) << typeCode;
         QString seen;
-        QTimer::singleShot(0, [&] {
-            auto* dialog = qobject_cast<LanControllerDialog*>(QApplication::activeModalWidget());
-            ASSERT_NE(dialog, nullptr);
+        test::whenModal<LanControllerDialog>([&](LanControllerDialog* dialog) {
             seen = dialog->findChild<QLabel*>("firmware")->text();
             dialog->reject();
         });
@@ -230,13 +227,11 @@ namespace {
 template <typename First, typename Second>
 void openTwoWindows(Session& session, ControllerWindow window, const char* button, bool& sawFirst,
                     bool& sawSecond) {
-    QTimer::singleShot(0, [&] {
-        auto* first = qobject_cast<First*>(QApplication::activeModalWidget());
-        sawFirst = first != nullptr;
-        if (!first) return;
-        QTimer::singleShot(0, [&, first] {
-            sawSecond = qobject_cast<Second*>(QApplication::activeModalWidget()) != nullptr;
-            QApplication::activeModalWidget()->close();
+    test::whenModal<First>([&](First* first) {
+        sawFirst = true;
+        test::whenModal<Second>([&, first](Second* second) {
+            sawSecond = true;
+            second->close();
             first->reject();
         });
         if (auto* b = first->template findChild<QPushButton*>(button); b && b->isEnabled())
@@ -258,20 +253,18 @@ TEST(LanControllerWindow, EthernetConfigurationOpensTheRoutingTableWindow) {
 
 TEST(SubPanelWindow, TheConnectSequenceOpensItForASubPanel) {
     test::SimSession sim(test::simOptions(sim::Model::Sub4000, 7, 19200));
-    ASSERT_TRUE(Connect(
-        sim.session, {QStringLiteral("QOV"), QStringLiteral("sim"), AutoDetectPosition, true},
-        [&](ControllerWindow window) {
-            EXPECT_EQ(window, ControllerWindow::SubPanel);
-            QString address;
-            QTimer::singleShot(0, [&] {
-                auto* dialog = qobject_cast<SubPanelDialog*>(QApplication::activeModalWidget());
-                ASSERT_NE(dialog, nullptr);
-                address = dialog->findChild<AddressSpinBox*>()->text();
-                dialog->reject();
-            });
-            openControllerWindow(sim.session, window, nullptr);
-            EXPECT_EQ(address, QStringLiteral("7"));
-        }));
+    ASSERT_TRUE(Connect(sim.session,
+                        {QStringLiteral("QOV"), QStringLiteral("sim"), AutoDetectPosition, true},
+                        [&](ControllerWindow window) {
+                            EXPECT_EQ(window, ControllerWindow::SubPanel);
+                            QString address;
+                            test::whenModal<SubPanelDialog>([&](SubPanelDialog* dialog) {
+                                address = dialog->findChild<AddressSpinBox*>()->text();
+                                dialog->reject();
+                            });
+                            openControllerWindow(sim.session, window, nullptr);
+                            EXPECT_EQ(address, QStringLiteral("7"));
+                        }));
 }
 
 } // namespace

@@ -83,6 +83,23 @@ TEST(ConnectLan, AllCandidatesSilentGivesUpWithTheBaudMessage) {
     EXPECT_EQ(s.ui.messages[0].icon, MessageIcon::Exclamation);
 }
 
+// Each speed tried is one step of progress; Cancel stops the search before the next one, with
+// nothing to say.
+TEST(ConnectLan, CancelStopsTheSearchBetweenSpeedsQuietly) {
+    SimSession s(simOptions(Model::Main, 5, 4800));
+    s.ui.cancelAfter = 2;
+    EXPECT_FALSE(Connect(s.session, lanRequest(0)));
+    EXPECT_EQ(s.ui.titles, (QStringList{"VTL - Trying 38400 Baud", "VTL", "VTL - Trying 19200 Baud",
+                                        "VTL", "Vantrel"}));
+    EXPECT_TRUE(s.ui.messages.isEmpty());
+    ASSERT_EQ(s.ui.progress.size(), 4);
+    EXPECT_EQ(s.ui.progress[1].done, 1);
+    EXPECT_EQ(s.ui.progress[1].total, 5);
+    EXPECT_EQ(s.ui.progress[1].baudRate, 19200);
+    EXPECT_EQ(s.ui.progress[1].unit, ProgressUnit::Speeds);
+    EXPECT_EQ(s.ui.progress.last().total, 0);
+}
+
 TEST(ConnectLan, APortThatWillNotOpenStopsTheSearch) {
     SimSession s(simOptions(Model::Main, 5, 57600));
     s.failOpen = true;

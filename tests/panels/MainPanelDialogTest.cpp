@@ -66,7 +66,7 @@ TEST_F(MainPanelWindow, TextsOfTheWindow) {
     EXPECT_EQ(buttons,
               (QStringList{"19200", "Local", "19200", "Modem", "19200", "Sub A", "19200", "Sub B",
                            "19200", "Main", "&Ethernet", "&McQuay", "Panel File Backup",
-                           "Panel File Restore", "&Load", "&Send", "Clea&r", "&Close", "&Help"}));
+                           "Panel File Restore", "Cancel", "&Load", "&Send", "Clea&r", "&Close", "&Help"}));
     QStringList labels;
     for (auto* l : dialog.findChildren<QLabel*>())
         labels.append(l->text());

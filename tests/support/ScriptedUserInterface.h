@@ -42,6 +42,8 @@ public:
     }
 
     void openHelpPage(const QString& page) override { helpPages.append(page); }
+    void setProgress(const OperationProgress& p) override { progress.append(p); }
+    bool cancelRequested() override { return cancelAfter >= 0 && progress.size() > cancelAfter; }
 
     // Answers for the next questions, in order.
     void answer(MessageAnswer a) { answers.push_back(a); }
@@ -66,6 +68,9 @@ public:
     std::function<void(const QString&)> onStatus;
     // Answers a question when no scripted answer is left.
     std::function<MessageAnswer(const QString& text, MessageButtons buttons)> decide;
+    // Every progress report; Cancel counts as pressed once more than cancelAfter were made.
+    QList<OperationProgress> progress;
+    int cancelAfter = -1;
 };
 
 } // namespace vtl::test
