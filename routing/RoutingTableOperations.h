@@ -40,8 +40,6 @@ class RoutingTableOperations {
 public:
     explicit RoutingTableOperations(Session& session);
     Session& session() const { return session_; }
-
-    Session& session() const { return session_; }
     RoutingMode mode() const { return mode_; }
     RoutingTable& table() { return table_; }
     const RoutingTable& table() const { return table_; }

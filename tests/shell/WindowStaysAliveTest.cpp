@@ -188,7 +188,8 @@ TEST(ConnectFromWindow, TheSearchLeavesTheWindowAliveAndOpensTheControllerWindow
     PortRegistry::instance().clear();
     const int position = int(listPorts().size());
     PortRegistry::instance().add(
-        {QStringLiteral("sim-line"), QStringLiteral("Simulated line"), {}}, [&rig](const QString&) {
+        {QStringLiteral("sim-line"), QStringLiteral("Simulated line"), {}, {}},
+        [&rig](const QString&) {
             return std::make_unique<PipeTransport>(rig.controller, RealClock::instance());
         });
     QTemporaryDir dir;
