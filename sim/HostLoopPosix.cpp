@@ -23,6 +23,7 @@ volatile std::sig_atomic_t stopRequested = 0;
 namespace {
 
 constexpr int MaxWaitMs = 100;
+constexpr std::int64_t StalledUs = 50'000;
 
 int rateOf(speed_t speed) {
     switch (speed) {
@@ -76,9 +77,10 @@ void flushOut(SimulatedController& controller, int fd, bool socket) {
     }
 }
 
-void deliver(SimulatedController& controller, const std::uint8_t* bytes, ssize_t n) {
+void deliver(SimulatedController& controller, const std::uint8_t* bytes, ssize_t n,
+             std::int64_t heardUs) {
     for (ssize_t i = 0; i < n; ++i)
-        controller.receive(bytes[i], RealClock::instance().nowUs());
+        controller.receive(bytes[i], heardUs);
 }
 
 void printPort(const char* text) {
@@ -111,17 +113,30 @@ bool hostOnPty(SimulatedController& controller) {
             controller.lineOpened(rate);
         }
     };
+    // The loop looks at the line at least every 20 ms. After a longer gap this process was not
+    // scheduled (a busy machine), and bytes found then may have come at any moment of the gap:
+    // they count from its start, so a pause of ours is never taken for a silence of the PC's.
+    std::int64_t lookedUs = RealClock::instance().nowUs();
+    auto readWaiting = [&] {
+        std::array<std::uint8_t, 512> chunk{};
+        const ssize_t n = ::read(master, chunk.data(), chunk.size());
+        const std::int64_t now = RealClock::instance().nowUs();
+        const std::int64_t heardUs = now - lookedUs > StalledUs ? lookedUs : now;
+        lookedUs = now;
+        followRate();
+        if (n > 0) deliver(controller, chunk.data(), n, heardUs);
+        return n > 0;
+    };
     while (!stopRequested) {
         followRate();
+        while (readWaiting()) {
+        }
         flushOut(controller, master, false);
         pollfd fd{master, POLLIN, 0};
         const int ready =
             ::poll(&fd, 1, std::min(waitMs(controller, RealClock::instance().nowUs()), 20));
         if (ready > 0 && (fd.revents & POLLIN)) {
-            std::array<std::uint8_t, 512> chunk{};
-            const ssize_t n = ::read(master, chunk.data(), chunk.size());
-            followRate();
-            if (n > 0) deliver(controller, chunk.data(), n);
+            readWaiting();
         } else if (ready > 0) {
             ::usleep(10'000); // a hang-up while nobody has the port open
         }
@@ -174,7 +189,7 @@ bool hostOnTcp(SimulatedController& controller, std::uint16_t port) {
             controller.lineClosed();
             continue;
         }
-        deliver(controller, chunk.data(), n);
+        deliver(controller, chunk.data(), n, RealClock::instance().nowUs());
     }
     if (client >= 0) ::close(client);
     ::close(server);
