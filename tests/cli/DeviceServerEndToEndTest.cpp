@@ -122,40 +122,40 @@ INSTANTIATE_TEST_SUITE_P(ThroughSer2net, DeviceServerRoundTrip,
                                            Route{"sub5000", true}, Route{"sub5000", false}),
                          [](const auto& row) { return routeName(row.param); });
 
-TEST(DeviceServer, AutoDetectSetsEachSpeedOnAnRfc2217Server) {
-    REQUIRE_SER2NET();
+// Auto Detect of a lan602 at `simRate` through a server whose line starts at `serverRate`.
+RunResult autoDetectThrough(int simRate, int serverRate, bool rfc2217, QString* simErrors) {
     QTemporaryDir dir;
-    SimProcess sim(QStringLiteral(VTL_SIM_EXE),
-                   {"--model", "lan602", "--address", "9", "--baud", "19200", "--pty"});
-    ASSERT_FALSE(sim.port.isEmpty());
-    Ser2net server(sim.port, 9600, true, dir.path());
-    ASSERT_FALSE(server.port.isEmpty());
+    SimProcess sim(QStringLiteral(VTL_SIM_EXE), {"--model", "lan602", "--address", "9", "--baud",
+                                                 QString::number(simRate), "--pty"});
+    if (sim.port.isEmpty()) return {-1, {}, QStringLiteral("vtl-sim gave no port")};
+    Ser2net server(sim.port, serverRate, rfc2217, dir.path());
+    if (server.port.isEmpty()) return {-1, {}, QStringLiteral("ser2net did not start")};
     const RunResult run =
         runProgram(QStringLiteral(VTL_CLI_EXE), {"identify", "--port", server.port, "--code", "QOV",
                                                  "--baud", "auto", "--no-delay"});
+    server.stop();
+    if (sim.stop() != 0) *simErrors = sim.errors;
+    return run;
+}
+
+TEST(DeviceServer, AutoDetectSetsEachSpeedOnAnRfc2217Server) {
+    REQUIRE_SER2NET();
+    QString simErrors;
+    const RunResult run = autoDetectThrough(19200, 9600, true, &simErrors);
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.err);
     EXPECT_TRUE(run.out.contains(QStringLiteral("\nbaud: 19200\n"))) << qPrintable(run.out);
-    server.stop();
-    EXPECT_EQ(sim.stop(), 0) << qPrintable(sim.errors);
+    EXPECT_TRUE(simErrors.isEmpty()) << qPrintable(simErrors);
 }
 
 TEST(DeviceServer, AutoDetectOverRawTcpTriesTheServersSpeedOnce) {
     REQUIRE_SER2NET();
-    QTemporaryDir dir;
-    SimProcess sim(QStringLiteral(VTL_SIM_EXE),
-                   {"--model", "lan602", "--address", "9", "--baud", "38400", "--pty"});
-    ASSERT_FALSE(sim.port.isEmpty());
-    Ser2net server(sim.port, 38400, false, dir.path());
-    ASSERT_FALSE(server.port.isEmpty());
-    const RunResult run =
-        runProgram(QStringLiteral(VTL_CLI_EXE), {"identify", "--port", server.port, "--code", "QOV",
-                                                 "--baud", "auto", "--no-delay"});
+    QString simErrors;
+    const RunResult run = autoDetectThrough(38400, 38400, false, &simErrors);
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.err);
     EXPECT_EQ(run.err.count(QStringLiteral("Trying")), 0) << qPrintable(run.err);
     EXPECT_EQ(run.err.count(QStringLiteral("VTL - Speed Set By The Device Server")), 1)
         << qPrintable(run.err);
-    server.stop();
-    EXPECT_EQ(sim.stop(), 0) << qPrintable(sim.errors);
+    EXPECT_TRUE(simErrors.isEmpty()) << qPrintable(simErrors);
 }
 
 TEST(DeviceServer, AServerStoppedInABackupLeavesTheFileAndSaysWhy) {
