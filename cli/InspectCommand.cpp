@@ -13,37 +13,32 @@
 namespace vtl::cli {
 namespace {
 
-struct ClassInfo {
-    QString text;
-    std::optional<PanelFamily> family; // whose catalogue names the records
-};
-
-ClassInfo describeClass(FileClass fileClass) {
+QString describeClass(FileClass fileClass) {
     switch (fileClass) {
     case FileClass::MainPanel:
-        return {QStringLiteral("main panel"), PanelFamily::Main};
+        return QStringLiteral("main panel");
     case FileClass::Lan490:
-        return {QStringLiteral("LAN 490-499"), PanelFamily::Lan};
+        return QStringLiteral("LAN 490-499");
     case FileClass::Lan600:
-        return {QStringLiteral("LAN 600-601"), PanelFamily::Lan};
+        return QStringLiteral("LAN 600-601");
     case FileClass::Lan602:
-        return {QStringLiteral("LAN 602-699"), PanelFamily::Lan};
+        return QStringLiteral("LAN 602-699");
     case FileClass::Sub3000:
-        return {QStringLiteral("sub 3000"), PanelFamily::Sub};
+        return QStringLiteral("sub 3000");
     case FileClass::Sub4000:
-        return {QStringLiteral("sub 4000"), PanelFamily::Sub};
+        return QStringLiteral("sub 4000");
     case FileClass::Sub5000:
-        return {QStringLiteral("sub 5000"), PanelFamily::Sub};
+        return QStringLiteral("sub 5000");
     case FileClass::Sub6000:
-        return {QStringLiteral("sub 6000"), PanelFamily::Sub};
+        return QStringLiteral("sub 6000");
     case FileClass::Sub7000:
-        return {QStringLiteral("sub 7000"), PanelFamily::Sub};
+        return QStringLiteral("sub 7000");
     case FileClass::NoWriter:
-        return {QStringLiteral("no writer"), std::nullopt};
+        return QStringLiteral("no writer");
     case FileClass::Invalid:
         break;
     }
-    return {QStringLiteral("invalid"), std::nullopt};
+    return QStringLiteral("invalid");
 }
 
 QString statusText(RecordStatus status) {
@@ -87,7 +82,8 @@ int runInspect(CommandContext& ctx) {
         return ExitFailed;
     }
     const PanelFileHeader& h = read.header;
-    const ClassInfo info = describeClass(h.fileClass);
+    const QString classText = describeClass(h.fileClass);
+    const std::optional<PanelFamily> family = familyOfFileClass(h.fileClass);
 
     QJsonArray records;
     QStringList lines;
@@ -104,9 +100,9 @@ int runInspect(CommandContext& ctx) {
         if (!r.isRecord()) break;
         damaged = damaged || r.status == RecordStatus::Truncated;
         QString name;
-        if (info.family)
-            if (auto entry = catalogueEntryOf(*info.family, r.header))
-                name = QLatin1String(catalogueFor(*info.family).entry(*entry).name);
+        if (family)
+            if (auto entry = catalogueEntryOf(*family, r.header))
+                name = QLatin1String(catalogueFor(*family).entry(*entry).name);
         const QString status = statusText(r.status);
         records.append(
             QJsonObject{{"command", r.header.command},
@@ -129,7 +125,7 @@ int runInspect(CommandContext& ctx) {
                                    {"time", QString::fromLatin1(h.timeStamp)},
                                    {"date", QString::fromLatin1(h.dateStamp)},
                                    {"familyCode", h.familyCode},
-                                   {"class", info.text},
+                                   {"class", classText},
                                    {"address", h.address()},
                                    {"anyAddress", h.anyAddress},
                                    {"records", records}};
@@ -139,7 +135,7 @@ int runInspect(CommandContext& ctx) {
                 << "time: " << QString::fromLatin1(h.timeStamp) << Qt::endl
                 << "date: " << QString::fromLatin1(h.dateStamp) << Qt::endl
                 << "family-code: " << h.familyCode << Qt::endl
-                << "class: " << info.text << Qt::endl
+                << "class: " << classText << Qt::endl
                 << "address: " << h.address() << Qt::endl
                 << "any-address: " << h.anyAddress << Qt::endl
                 << "records: " << records.size() << Qt::endl;

@@ -50,6 +50,27 @@ FileClass classifyFamilyCode(std::uint16_t code, PanelFamily reader) {
     return byThousand[static_cast<std::size_t>((code - 1) / 1000 - 1)];
 }
 
+std::optional<PanelFamily> familyOfFileClass(FileClass fileClass) {
+    switch (fileClass) {
+    case FileClass::MainPanel:
+        return PanelFamily::Main;
+    case FileClass::Lan490:
+    case FileClass::Lan600:
+    case FileClass::Lan602:
+        return PanelFamily::Lan;
+    case FileClass::Sub3000:
+    case FileClass::Sub4000:
+    case FileClass::Sub5000:
+    case FileClass::Sub6000:
+    case FileClass::Sub7000:
+        return PanelFamily::Sub;
+    case FileClass::Invalid:
+    case FileClass::NoWriter:
+        break;
+    }
+    return std::nullopt;
+}
+
 QString modelName(FileClass fileClass, PanelFamily reader) {
     switch (fileClass) {
     case FileClass::MainPanel:

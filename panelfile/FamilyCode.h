@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 namespace vtl {
 
@@ -49,6 +50,8 @@ enum class FileClass {
 
 // The greatest (strict) threshold the code exceeds decides the class.
 FileClass classifyFamilyCode(std::uint16_t code, PanelFamily reader);
+// The family whose catalogue names a file's records; none for Invalid and NoWriter.
+std::optional<PanelFamily> familyOfFileClass(FileClass fileClass);
 // The address a file was written for.
 inline int fileAddress(std::uint16_t code) {
     return code % 1000;

@@ -15,21 +15,9 @@ namespace {
 constexpr std::uint8_t SubPanelTypeCommand = 55;
 constexpr std::uint8_t TrendLogsCommand = 10;
 
+// A file that names no family is read with the main panel's catalogue.
 PanelFamily familyOfClass(FileClass fileClass) {
-    switch (fileClass) {
-    case FileClass::Lan490:
-    case FileClass::Lan600:
-    case FileClass::Lan602:
-        return PanelFamily::Lan;
-    case FileClass::Sub3000:
-    case FileClass::Sub4000:
-    case FileClass::Sub5000:
-    case FileClass::Sub6000:
-    case FileClass::Sub7000:
-        return PanelFamily::Sub;
-    default:
-        return PanelFamily::Main;
-    }
+    return familyOfFileClass(fileClass).value_or(PanelFamily::Main);
 }
 
 CatalogueColumn columnOfClass(FileClass fileClass) {
