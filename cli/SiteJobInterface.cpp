@@ -34,21 +34,13 @@ MessageAnswer SiteJobInterface::message(const QString& text, const QString& capt
     printed_.clear();
     monitor_.message(row_, lines);
 
-    // A reason belongs to its own message, and to the one that follows a question given up on
-    // ("Panel File Creation Aborted." after Abort), never to anything later.
-    QString reason = detail;
-    for (const QString& line : lines)
-        if (line.startsWith(QLatin1String("  reason: "))) reason = line.mid(10);
-    if (!reason.isEmpty())
-        lastReason_ = reason;
-    else if (!gaveUp_)
-        lastReason_.clear();
-    gaveUp_ = buttons != MessageButtons::Ok && answer == safeAnswer(buttons);
     return answer;
 }
 
 void SiteJobInterface::setFailureReason(const QString& reason) {
     terminal_.setFailureReason(reason);
+    // Empty when an exchange starts: a reason is only ever that of the latest exchange.
+    lastReason_ = reason;
 }
 
 void SiteJobInterface::setProgress(const OperationProgress& progress) {

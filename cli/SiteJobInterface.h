@@ -20,9 +20,9 @@ public:
     // For presetting the answers to the operation's questions.
     TerminalUserInterface& answers() { return terminal_; }
 
-    // The last message shown, without its caption, and the last reason given for a failed
-    // exchange: "Panel File Creation Aborted. (no reply at 38400 baud after 25 reads)". `fallback`
-    // when nothing was shown.
+    // The last message shown, without its caption, and why the latest exchange failed if it did:
+    // "Panel File Creation Aborted. (no reply at 38400 baud after 25 reads)". `fallback` when
+    // nothing was shown.
     QString failureText(const QString& fallback) const;
 
     MessageAnswer message(const QString& text, const QString& caption, MessageButtons buttons,
@@ -43,7 +43,6 @@ private:
     TerminalUserInterface terminal_;
     QString lastMessage_;
     QString lastReason_;
-    bool gaveUp_ = false; // the last message was a question answered with its safe answer
 };
 
 } // namespace vtl::cli

@@ -136,11 +136,13 @@ TEST(SiteReport, AFailedWriteKeepsTheOldReport) {
     EXPECT_EQ(old.readAll(), "{\n    \"ok\": true\n}\n");
 }
 
-// What the last message and reason make of a failed row.
+// What the last message and the latest exchange make of a failed row.
 struct Shown {
-    const char* text;
-    MessageButtons buttons;
-    const char* reason; // of the exchange just before, or nullptr
+    const char* message;    // shown after the exchange, or nullptr
+    MessageButtons buttons; // of the message
+    // An exchange before the message: nullptr for none, "" for one that succeeded, otherwise
+    // why it failed.
+    const char* exchange;
 };
 
 struct FailureCase {
@@ -155,31 +157,41 @@ void PrintTo(const FailureCase& c, std::ostream* os) {
 
 class RowFailureText : public ::testing::TestWithParam<FailureCase> {};
 
-TEST_P(RowFailureText, NamesTheLastMessageAndItsOwnReason) {
+TEST_P(RowFailureText, NamesTheLastMessageAndWhyTheLatestExchangeFailed) {
     VirtualClock clock;
     SiteMonitor monitor(1, clock);
-    SiteJobInterface ui(monitor, 0, 0, {});
+    SiteJobInterface ui(monitor, 0, 1, {});
     for (const Shown& s : GetParam().shown) {
-        ui.setFailureReason({});
-        if (s.reason) ui.setFailureReason(QString::fromLatin1(s.reason));
-        ui.message(QString::fromLatin1(s.text), QStringLiteral("VTL"), s.buttons,
-                   MessageIcon::None);
+        if (s.exchange) {
+            ui.setFailureReason({});
+            if (*s.exchange) ui.setFailureReason(QString::fromLatin1(s.exchange));
+        }
+        if (s.message)
+            ui.message(QString::fromLatin1(s.message), QStringLiteral("VTL"), s.buttons,
+                       MessageIcon::None);
     }
-    EXPECT_EQ(ui.failureText(QStringLiteral("no controller answered")), GetParam().expected);
+    EXPECT_EQ(ui.failureText(QStringLiteral("no controller answered")).toStdString(),
+              GetParam().expected.toStdString());
 }
+
+const char* const Lost = "connection lost at 38400 baud after 100 reads (closed by the server)";
+const char* const Refused = "port not open at 38400 baud after 0 reads (connection refused)";
 
 const FailureCase FailureCases[] = {
     {"NothingShown", {}, "no controller answered"},
-    {"ReasonBeneathTheMessage",
+    {"NoSpeedAnswered",
      {{"Unable To Determine Baud Of Panel.", MessageButtons::Ok,
        "no reply at 9600 baud after 25 reads"}},
      "Unable To Determine Baud Of Panel. (no reply at 9600 baud after 25 reads)"},
-    {"AbortThenItsMessage",
-     {{"Problem Retrieving Data.", MessageButtons::AbortRetryIgnore, "closed by the server"},
+    {"ALineLostForGood",
+     {{"Problem Retrieving Data.", MessageButtons::AbortRetryIgnore, Lost},
+      {"COM Port Error", MessageButtons::Ok, Refused},
+      {"Problem Retrieving Data.", MessageButtons::AbortRetryIgnore, nullptr},
       {"Panel File Creation Aborted.", MessageButtons::Ok, nullptr}},
-     "Panel File Creation Aborted. (closed by the server)"},
-    {"AnOldReasonIsNotCarriedOver",
-     {{"Problem Retrieving Data.", MessageButtons::Ok, "no reply at 38400 baud after 25 reads"},
+     QStringLiteral("Panel File Creation Aborted. (%1)").arg(QLatin1String(Refused))},
+    {"StoppedAfterARetryThatWorked",
+     {{"Problem Retrieving Data.", MessageButtons::AbortRetryIgnore, Lost},
+      {nullptr, MessageButtons::Ok, ""},
       {"Panel File Creation Aborted.", MessageButtons::Ok, nullptr}},
      "Panel File Creation Aborted."},
 };
