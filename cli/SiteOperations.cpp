@@ -72,7 +72,9 @@ std::optional<SettingsReadout> readSettings(SiteController& c) {
         SubPanelOperations ops(c.session, c.subPanelMemory);
         SubPanelView view;
         if (!ops.open(view)) return std::nullopt;
-        QTextStream err(stderr);
+        // The read-out prints no messages; what a job shows goes through its user interface.
+        QString unused;
+        QTextStream err(&unused);
         CommandContext textContext{{}, text, err};
         CommandContext jsonContext{{}, json, err};
         print(textContext, false, subPanelFields(view));
