@@ -40,5 +40,6 @@ int runClear(CommandContext& ctx);
 int runTrace(CommandContext& ctx);
 int runDiff(CommandContext& ctx);
 int runVerify(CommandContext& ctx);
+int runSite(CommandContext& ctx);
 
 } // namespace vtl::cli

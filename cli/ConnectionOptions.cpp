@@ -105,10 +105,10 @@ PanelFamily familyOf(ControllerWindow window) {
 }
 
 // The reads the configuration window makes when it opens; false when one failed.
-bool openingReads(Session& session, ControllerWindow window) {
+bool openingReads(Session& session, ControllerWindow window, MainPanelMemory& memory) {
     switch (window) {
     case ControllerWindow::MainPanel: {
-        MainPanelOperations operations(session);
+        MainPanelOperations operations(session, memory);
         MainPanelView view;
         view.firmwareLine = MainPanelOperations::firmwareLine(session.state.PanelTypeCode);
         return operations.load(view);

@@ -4,6 +4,7 @@
 #include "cli/TerminalUserInterface.h"
 #include "link/Connect.h"
 #include "panelfile/FamilyCode.h"
+#include "panels/MainPanelMemory.h"
 
 #include <QCommandLineParser>
 
@@ -35,8 +36,10 @@ std::optional<ControllerWindow> connectController(Session& session, const Connec
 // The family whose backup, restore and file code fit the window's controller.
 PanelFamily familyOf(ControllerWindow window);
 
-// The reads the configuration window makes when it opens; false when one failed.
-bool openingReads(Session& session, ControllerWindow window);
+// The reads the configuration window makes when it opens; false when one failed. A main panel's
+// settings are remembered in `memory`.
+bool openingReads(Session& session, ControllerWindow window,
+                  MainPanelMemory& memory = MainPanelMemory::instance());
 
 // "main panel", "LAN controller", "Brinlet controller" or "sub panel".
 QString controllerKind(const ConnectionState& state, ControllerWindow window);

@@ -14,16 +14,6 @@ QString opt(const char* name) {
     return QString::fromLatin1(name);
 }
 
-Fields subPanelFields(const SubPanelView& view) {
-    Fields fields{{opt("controller"), opt("sub panel")},
-                  {opt("address"), int(clampSubPanelAddress(view.addressText))},
-                  {opt("baud"), view.baudText.toInt()},
-                  {opt("last-panel"), view.lastPanel}};
-    if (view.kestromShown) fields.append({opt("kestrom-compatible"), view.kestromCompatible});
-    fields.append({opt("modbus"), view.modbusShown});
-    return fields;
-}
-
 // Checks the --set values of settings; writes them into `view` later, once the window is open.
 struct SubPanelChanges {
     std::optional<QString> address, baud;
@@ -66,6 +56,16 @@ std::optional<SubPanelChanges> subPanelChanges(const QStringList& pairs, QTextSt
     return c;
 }
 } // namespace
+
+Fields subPanelFields(const SubPanelView& view) {
+    Fields fields{{opt("controller"), opt("sub panel")},
+                  {opt("address"), int(clampSubPanelAddress(view.addressText))},
+                  {opt("baud"), view.baudText.toInt()},
+                  {opt("last-panel"), view.lastPanel}};
+    if (view.kestromShown) fields.append({opt("kestrom-compatible"), view.kestromCompatible});
+    fields.append({opt("modbus"), view.modbusShown});
+    return fields;
+}
 
 int runSubPanelSettings(CommandContext& ctx) {
     QCommandLineParser parser;

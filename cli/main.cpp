@@ -26,6 +26,7 @@ Commands:
   trace      show a line trace written with --trace as a table
   diff       compare two panel files record by record
   verify     compare a controller's memory with a panel file
+  site       identify, back up, verify or read the settings of every controller of a site file
 
 Run "vtl-cli COMMAND --help" for the options of a command.
 Exit status: 0 done, 1 failed or refused, 2 usage error.
@@ -59,6 +60,7 @@ int main(int argc, char** argv) {
     if (command == QLatin1String("trace")) return vtl::cli::runTrace(ctx);
     if (command == QLatin1String("diff")) return vtl::cli::runDiff(ctx);
     if (command == QLatin1String("verify")) return vtl::cli::runVerify(ctx);
+    if (command == QLatin1String("site")) return vtl::cli::runSite(ctx);
     // Every Sub LAN connection reaches a sub panel, every LAN connection a main panel or a LAN
     // controller: the connection says which window's logic a command runs.
     const bool subLan = args.contains(QLatin1String("--sub-lan"));

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -70,6 +71,13 @@ std::size_t Pty::fillTowardsMaster() {
 
 int Pty::slaveBaudRate() const {
     return sim::slaveRate(master_);
+}
+
+void Pty::setWindowSize(int columns, int rows) {
+    winsize size{};
+    size.ws_col = static_cast<unsigned short>(columns);
+    size.ws_row = static_cast<unsigned short>(rows);
+    ::ioctl(master_, TIOCSWINSZ, &size);
 }
 
 } // namespace vtl::test

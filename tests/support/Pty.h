@@ -28,6 +28,8 @@ public:
     std::size_t fillTowardsMaster();
     // The rate the program set on its side of the line.
     int slaveBaudRate() const;
+    // The size a program writing to the slave as its terminal is told.
+    void setWindowSize(int columns, int rows);
 
 private:
     int master_ = -1;
