@@ -134,24 +134,6 @@ TEST(LanSendEdges, UnknownBacnetCodeGoesBackUnchangedAndOneClickGives9600) {
     EXPECT_EQ(std::uint8_t(rig.settings()[47]), 12);
 }
 
-TEST(LanSendEdges, AnSmtpAddressThatIsNoneIsRefusedAndNothingIsWritten) {
-    for (const char* text : {"300.1.999.4", "10.2", "10.2.0.", "1.2.3.4.5", "", "a.b.c.d"}) {
-        LanRig rig(sim::Model::Lan600);
-        rig.setSettings(richLanBlock());
-        LanControllerOperations ops(rig.sim.session);
-        LanControllerView view;
-        ASSERT_TRUE(ops.load(view));
-        rig.sim.controller.clearFrames();
-        view.smtpText = QString::fromLatin1(text);
-        EXPECT_FALSE(ops.send(view)) << text;
-        EXPECT_EQ(rig.sim.ui.briefs(),
-                  QStringList{"[VTL] Invalid SMTP IP Address. Configuration NOT Sent."});
-        EXPECT_EQ(rig.sim.ui.messages[0].icon, MessageIcon::Stop);
-        EXPECT_TRUE(rig.sim.controller.framesNoted("request").isEmpty()) << text;
-        EXPECT_EQ(rig.settings(), richLanBlock());
-    }
-}
-
 TEST(LanSendEdges, ControllerAndConnectionMoveTogether) {
     LanRig rig;
     rig.setSettings(richLanBlock());

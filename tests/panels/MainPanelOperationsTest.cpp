@@ -187,15 +187,6 @@ TEST_F(MainPanelOps, AModemStringNeverReadIsNotSentUntilEntered) {
     EXPECT_EQ(panel.written(31), QByteArray("ATZ") + QByteArray(29, '\0'));
 }
 
-TEST_F(MainPanelOps, NoSendBeforeTheSettingsWereRead) {
-    panel.failingCommands = {38};
-    ops.open(view);
-    EXPECT_FALSE(ops.canSend());
-    panel.calls.clear();
-    EXPECT_FALSE(ops.send(view));
-    EXPECT_TRUE(panel.calls.empty());
-}
-
 TEST_F(MainPanelOps, FailedSettingsReadChangesNothing) {
     ops.load(view);
     const auto viewBefore = view;

@@ -98,15 +98,5 @@ TEST_F(ModbusWithSimulatedSubPanel, AGivenUpWriteAsksThenEnds) {
     EXPECT_EQ(rig.requests().size(), 3);
 }
 
-TEST_F(ModbusWithSimulatedSubPanel, NothingIsWrittenWithoutARead) {
-    rig.s.controller.faults.noAnswer = true;
-    ModbusView v;
-    EXPECT_FALSE(ops.open(v)); // given up at once
-    EXPECT_FALSE(ops.canWrite());
-    rig.s.controller.faults = {};
-    EXPECT_FALSE(ops.ok(view(false, "9600", "N-8-1")));
-    EXPECT_EQ(rig.requests(), QStringList{"5/50/0/110"});
-}
-
 } // namespace
 } // namespace vtl
