@@ -69,8 +69,17 @@ void ModbusSetupDialog::start() {
     ModbusView v;
     runner_->run([&] { ops_.open(v); });
     showView(v);
-    // What a read given up shows is not the controller's: only Cancel is left.
-    ok_->setEnabled(ops_.canWrite());
+    if (ops_.canWrite()) return;
+    // Nothing of the controller's is known after a read given up: no mode chosen, "???" on both
+    // buttons, and only Cancel left.
+    for (QRadioButton* mode : {rtu_, ascii_}) {
+        mode->setAutoExclusive(false);
+        mode->setChecked(false);
+        mode->setAutoExclusive(true);
+    }
+    data_->setText(QStringLiteral("???"));
+    for (QWidget* control : std::initializer_list<QWidget*>{rtu_, ascii_, baud_, data_, ok_})
+        control->setEnabled(false);
 }
 
 ModbusView ModbusSetupDialog::view() const {

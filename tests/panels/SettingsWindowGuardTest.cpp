@@ -85,7 +85,13 @@ struct ModbusWindowGuard : ::testing::Test {
 TEST_F(ModbusWindowGuard, AReadGivenUpLeavesOnlyCancel) {
     rig.s.controller.faults = {.noAnswer = true, .count = 1};
     dialog.start();
-    EXPECT_FALSE(find(dialog, "ok")->isEnabled());
+    // The zeroed record of the read given up is not shown as the controller's.
+    EXPECT_FALSE(find<QRadioButton>(dialog, "rtu")->isChecked());
+    EXPECT_FALSE(find<QRadioButton>(dialog, "ascii")->isChecked());
+    EXPECT_EQ(find(dialog, "baud")->text(), "???");
+    EXPECT_EQ(find(dialog, "data")->text(), "???");
+    for (const char* control : {"rtu", "ascii", "baud", "data", "ok"})
+        EXPECT_FALSE(find<QWidget>(dialog, control)->isEnabled()) << control;
     dialog.accept(); // as Enter would try
     EXPECT_NE(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(writesHeard(rig.s.controller), QStringList{});
