@@ -207,7 +207,7 @@ QString settingsChangeProblem(const QString& key, const QString& value) {
         if (why.isEmpty()) return {};
     }
     if (lanSettingKeys().contains(key)) {
-        const QString lanWhy = lanSettingProblem(key, value);
+        QString lanWhy = lanSettingProblem(key, value);
         if (lanWhy.isEmpty() || !mainKey) return lanWhy;
     }
     return why;

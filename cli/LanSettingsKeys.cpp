@@ -148,7 +148,7 @@ QString lanSettingProblem(const QString& key, const QString& value) {
 }
 
 QString setLanSetting(LanControllerView& v, const QString& key, const QString& value) {
-    if (const QString why = lanSettingProblem(key, value); !why.isEmpty()) return why;
+    if (QString why = lanSettingProblem(key, value); !why.isEmpty()) return why;
     if (!shownIn(key, v.form))
         return QStringLiteral("this controller's window has no %1 control").arg(key);
     if (const RateKey* r = rateKey(key)) {
