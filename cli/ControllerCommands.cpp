@@ -6,6 +6,7 @@
 #include "cli/MainPanelSettingsKeys.h"
 #include "lan/BacnetDeviceOperations.h"
 #include "lan/LanControllerOperations.h"
+#include "panels/ControllerText.h"
 #include "panels/MainPanelOperations.h"
 
 namespace vtl::cli {
@@ -30,6 +31,13 @@ struct Run {
         ctx.err << "vtl-cli " << ctx.args.first() << ": " << why << "; nothing sent" << Qt::endl;
         return ExitUsage;
     }
+    // A --set after a read that failed: the values it would send over were never read.
+    int notRead() const {
+        if (!request.changes.isEmpty())
+            ctx.err << "vtl-cli " << ctx.args.first()
+                    << ": the settings could not be read; nothing written" << Qt::endl;
+        return ExitFailed;
+    }
     int noWindow() const {
         ctx.err << "vtl-cli " << ctx.args.first()
                 << ": the configuration window of this controller is not available in this version"
@@ -43,7 +51,7 @@ struct Run {
 int lanControllerSettings(Run& run) {
     LanControllerOperations ops(run.session);
     LanControllerView view;
-    if (!ops.load(view)) return ExitFailed;
+    if (!ops.load(view)) return run.notRead();
     if (!run.request.changes.isEmpty()) {
         for (const auto& [key, value] : run.request.changes)
             if (const QString why = setLanSetting(view, key, value); !why.isEmpty())
@@ -60,14 +68,13 @@ int lanControllerSettings(Run& run) {
 int mainPanelSettings(Run& run) {
     MainPanelOperations ops(run.session);
     MainPanelView view;
-    if (!ops.load(view)) return ExitFailed;
+    if (!ops.load(view)) return run.notRead();
     if (!run.request.changes.isEmpty()) {
         for (const auto& [key, value] : run.request.changes)
             if (const QString why = setMainPanelSetting(view, ops.memory(), key, value);
                 !why.isEmpty())
                 return run.usage(why);
         if (!ops.send(view)) return ExitFailed;
-        view.addressText = QString::number(clampPanelAddress(view.addressText));
     }
     printSettings(run.ctx.out, mainPanelSettingLines(run.session.state, view, ops.memory()),
                   run.request.json);
@@ -124,29 +131,34 @@ SettingLines bacnetLines(const BacnetDeviceView& v) {
             {"max-master", v.maxMaster}};
 }
 
-// Sets one field as it could be typed; the window's own checks judge the numbers.
+// Sets one field as it could be typed into the window: numbers within their ranges, texts that fit
+// their fields in the controller's characters. The name's check, which needs the instance read,
+// is the window's.
 QString setBacnetField(BacnetDeviceView& v, const QString& key, const QString& value) {
     struct Field {
         const char* key;
         QString BacnetDeviceView::*text;
-        bool digitsOnly;
+        qint64 minimum, maximum; // a number; maximum 0: a text of `minimum` characters
     };
     static constexpr Field Fields[] = {
-        {"instance", &BacnetDeviceView::instance, true},
-        {"name", &BacnetDeviceView::name, false},
-        {"location", &BacnetDeviceView::location, false},
-        {"description", &BacnetDeviceView::description, false},
-        {"apdu-timeout", &BacnetDeviceView::apduTimeout, true},
-        {"token-timeout", &BacnetDeviceView::tokenTimeout, true},
-        {"max-master", &BacnetDeviceView::maxMaster, true},
+        {"instance", &BacnetDeviceView::instance, 0, MaxBacnetInstance},
+        {"name", &BacnetDeviceView::name, BacnetNameLength, 0},
+        {"location", &BacnetDeviceView::location, BacnetTextLength, 0},
+        {"description", &BacnetDeviceView::description, BacnetTextLength, 0},
+        {"apdu-timeout", &BacnetDeviceView::apduTimeout, 50, 60000},
+        {"token-timeout", &BacnetDeviceView::tokenTimeout, 20, 100},
+        {"max-master", &BacnetDeviceView::maxMaster, 0, 127},
     };
     for (const Field& f : Fields) {
         if (key != QLatin1String(f.key)) continue;
-        if (f.digitsOnly ? !isDigits(value, 10, true) : value.toLatin1() != value.toUtf8())
-            return QStringLiteral("%1 takes %2, not \"%3\"")
-                .arg(key,
-                     f.digitsOnly ? QStringLiteral("digits") : QStringLiteral("plain characters"),
-                     value);
+        QString why;
+        if (f.maximum == 0) {
+            why = controllerTextProblem(value, int(f.minimum));
+        } else if (!isDigits(value, 7) || value.toLongLong() < f.minimum ||
+                   value.toLongLong() > f.maximum) {
+            why = QStringLiteral("a number from %1 to %2").arg(f.minimum).arg(f.maximum);
+        }
+        if (!why.isEmpty()) return QStringLiteral("%1 takes %2, not \"%3\"").arg(key, why, value);
         v.*f.text = value;
         return {};
     }
@@ -156,10 +168,10 @@ QString setBacnetField(BacnetDeviceView& v, const QString& key, const QString& v
 int bacnetSettings(Run& run) {
     LanControllerOperations lan(run.session);
     LanControllerView lanView;
-    if (!lan.load(lanView)) return ExitFailed;
+    if (!lan.load(lanView)) return run.notRead();
     BacnetDeviceOperations ops(run.session);
     BacnetDeviceView view;
-    if (!ops.open(view)) return ExitFailed;
+    if (!ops.open(view)) return run.notRead();
     if (!run.request.changes.isEmpty()) {
         for (const auto& [key, value] : run.request.changes)
             if (const QString why = setBacnetField(view, key, value); !why.isEmpty())
@@ -178,11 +190,42 @@ int bacnetOf(ControllerWindow window, Run& run) {
     return ExitFailed;
 }
 
+// ---- checks before connecting ------------------------------------------------------------------
+
+// What the settings read-out shows of the controller itself; --set does not take them.
+const QStringList ReadOnlyKeys = {"controller", "type-code", "firmware", "form", "result"};
+
+// Without knowing yet whether a main panel or a LAN controller answers: a key one of their windows
+// has, with a value that window could take.
+QString settingsChangeProblem(const QString& key, const QString& value) {
+    if (ReadOnlyKeys.contains(key))
+        return QStringLiteral("%1 describes the controller and cannot be set").arg(key);
+    QString why = QStringLiteral("unknown key %1").arg(key);
+    const bool mainKey = mainPanelSettingKeys().contains(key);
+    if (mainKey) {
+        why = mainPanelSettingProblem(key, value);
+        if (why.isEmpty()) return {};
+    }
+    if (lanSettingKeys().contains(key)) {
+        QString lanWhy = lanSettingProblem(key, value);
+        if (lanWhy.isEmpty() || !mainKey) return lanWhy;
+    }
+    return why;
+}
+
+QString bacnetChangeProblem(const QString& key, const QString& value) {
+    BacnetDeviceView view;
+    return setBacnetField(view, key, value);
+}
+
 // ---- common -----------------------------------------------------------------------------------
 
-// Parses, connects and hands the controller's window to `act`.
-int connectAndRun(CommandContext& ctx, const QString& description, bool settingsOptions,
+// Parses, checks every --set with `check` (settings commands), connects and hands the controller's
+// window to `act`.
+int connectAndRun(CommandContext& ctx, const QString& description,
+                  QString (*check)(const QString& key, const QString& value),
                   int (*act)(ControllerWindow, Run&)) {
+    const bool settingsOptions = check != nullptr;
     QCommandLineParser parser;
     parser.setApplicationDescription(description);
     parser.addHelpOption();
@@ -206,7 +249,17 @@ int connectAndRun(CommandContext& ctx, const QString& description, bool settings
                         << change << "\"" << Qt::endl;
                 return ExitUsage;
             }
-            request.changes.append({change.left(equals), change.mid(equals + 1)});
+            const QString key = change.left(equals);
+            const QString value = change.mid(equals + 1);
+            QString why = check(key, value);
+            for (const auto& earlier : request.changes)
+                if (earlier.first == key) why = QStringLiteral("--set %1 is given twice").arg(key);
+            if (!why.isEmpty()) {
+                ctx.err << "vtl-cli " << ctx.args.first() << ": " << why << "; nothing sent"
+                        << Qt::endl;
+                return ExitUsage;
+            }
+            request.changes.append({key, value});
         }
     }
     const auto choice = connectionChoice(parser, ctx.err);
@@ -232,21 +285,21 @@ int runSettings(CommandContext& ctx) {
     return connectAndRun(ctx,
                          QStringLiteral("Shows the settings of a controller's window, or changes "
                                         "some (--set) and sends them as the window's Send does."),
-                         true, settingsOf);
+                         settingsChangeProblem, settingsOf);
 }
 
 int runBacnet(CommandContext& ctx) {
     return connectAndRun(ctx,
                          QStringLiteral("Shows the BACnet device settings of a LAN controller, or "
                                         "changes some (--set) and sends them as OK does."),
-                         true, bacnetOf);
+                         bacnetChangeProblem, bacnetOf);
 }
 
 int runClear(CommandContext& ctx) {
     return connectAndRun(ctx,
                          QStringLiteral("Clears the controller's memory, as its window's Clear "
                                         "does; without --yes the confirmation is cancelled."),
-                         false, clearOf);
+                         nullptr, clearOf);
 }
 
 } // namespace vtl::cli

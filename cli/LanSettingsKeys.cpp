@@ -1,7 +1,9 @@
 #include "cli/LanSettingsKeys.h"
 
+#include "lan/LanControllerSettings.h"
 #include "lan/LanRates.h"
 #include "link/ConnectionState.h"
+#include "panels/ControllerText.h"
 #include "panels/MainPanelOperations.h"
 
 #include <QRegularExpression>
@@ -47,39 +49,35 @@ constexpr RateKey RateKeys[] = {
     {"bacnet-port", &LanControllerView::bacnet, LanRateList::Nine},
 };
 
+const QStringList EveryFormKeys = {"address",      "last-panel", "modem",
+                                   "modem-string", "computer-b", "sub-lan-a"};
+const QStringList LanFormKeys = {"main-network", "computer-a", "sub-lan-b", "bacnet-port", "cards"};
+const QStringList BrinletKeys = {"smtp"};
+const QStringList ModeParityKeys = {"mode", "parity"};
+
 // The keys of the controls each form shows.
 bool shownIn(const QString& key, LanForm form) {
-    static const QStringList everyForm = {"address",      "last-panel", "modem",
-                                          "modem-string", "computer-b", "sub-lan-a"};
-    static const QStringList lanOnly = {"main-network", "computer-a", "sub-lan-b", "bacnet-port",
-                                        "cards"};
-    if (everyForm.contains(key)) return true;
+    if (EveryFormKeys.contains(key)) return true;
     switch (form) {
     case LanForm::Lan:
-        return lanOnly.contains(key);
+        return LanFormKeys.contains(key);
     case LanForm::Brinlet:
-        return key == QLatin1String("smtp");
+        return BrinletKeys.contains(key);
     case LanForm::ModeParity:
-        return key == QLatin1String("smtp") || key == QLatin1String("mode") ||
-               key == QLatin1String("parity");
+        return BrinletKeys.contains(key) || ModeParityKeys.contains(key);
     }
     return false;
 }
 
-bool isIpv4(const QString& value) {
-    static const QRegularExpression dotted(
-        QStringLiteral("^(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})$"));
-    const auto match = dotted.match(value);
-    if (!match.hasMatch()) return false;
-    for (int i = 1; i <= 4; ++i)
-        if (match.captured(i).toInt() > 255) return false;
-    return true;
+const RateKey* rateKey(const QString& key) {
+    for (const RateKey& r : RateKeys)
+        if (key == QLatin1String(r.key)) return &r;
+    return nullptr;
 }
 
 } // namespace
 
 SettingLines lanSettingLines(const ConnectionState& state, const LanControllerView& v) {
-    const bool modeParity = v.form == LanForm::ModeParity;
     SettingLines lines{
         {"controller",
          state.IsBrinlet ? QStringLiteral("Brinlet controller") : QStringLiteral("LAN controller")},
@@ -88,78 +86,96 @@ SettingLines lanSettingLines(const ConnectionState& state, const LanControllerVi
                          .section(QLatin1Char(':'), 1)
                          .trimmed()},
         {"form", formName(v.form)},
+    };
+    // In the Mode/Parity form two of the rate buttons show the mode and the parity instead.
+    const QList<std::pair<const char*, QString>> controls = {
         {"address", v.addressText},
         {"last-panel", yesNo(v.lastPanel)},
         {"modem", yesNo(v.modem)},
         {"modem-string", v.modemString},
+        {"main-network", v.mainNetwork},
+        {"computer-a", v.computerA},
+        {"computer-b", v.computerB},
+        {"sub-lan-a", v.subLanA},
+        {"sub-lan-b", v.subLanB},
+        {"bacnet-port", v.bacnet},
+        {"cards", cardLetters(v)},
+        {"smtp", v.smtpText},
+        {"mode", v.subLanB},
+        {"parity", v.mainNetwork},
     };
-    // In the Mode/Parity form two of the rate buttons show the mode and the parity instead.
-    if (!modeParity) lines.append({"main-network", v.mainNetwork});
-    lines.append({"computer-a", v.computerA});
-    lines.append({"computer-b", v.computerB});
-    lines.append({"sub-lan-a", v.subLanA});
-    if (!modeParity) lines.append({"sub-lan-b", v.subLanB});
-    lines.append({"bacnet-port", v.bacnet});
-    lines.append({"cards", cardLetters(v)});
-    lines.append({"smtp", v.smtpText});
-    if (modeParity) {
-        lines.append({"mode", v.subLanB});
-        lines.append({"parity", v.mainNetwork});
-    }
+    for (const auto& [key, value] : controls)
+        if (shownIn(QLatin1String(key), v.form)) lines.append({QLatin1String(key), value});
     if (v.status.startsWith(QLatin1String("Result: "))) lines.append({"result", v.status.mid(8)});
     return lines;
 }
 
-QString setLanSetting(LanControllerView& v, const QString& key, const QString& value) {
-    if (!shownIn(key, v.form)) {
-        const bool known = key == QLatin1String("smtp") || key == QLatin1String("mode") ||
-                           key == QLatin1String("parity");
-        bool rate = false;
-        for (const RateKey& r : RateKeys)
-            rate = rate || key == QLatin1String(r.key);
-        return known || rate || key == QLatin1String("cards")
-                   ? QStringLiteral("this controller's window has no %1 control").arg(key)
-                   : QStringLiteral("unknown key %1").arg(key);
-    }
+QStringList lanSettingKeys() {
+    return EveryFormKeys + LanFormKeys + BrinletKeys + ModeParityKeys;
+}
+
+QString lanSettingProblem(const QString& key, const QString& value) {
     auto refuse = [&](const QString& expected) {
         return QStringLiteral("%1 takes %2, not \"%3\"").arg(key, expected, value);
     };
-    for (const RateKey& r : RateKeys) {
-        if (key != QLatin1String(r.key)) continue;
-        // What the button can be clicked to, or left at.
-        QStringList allowed = lanRateCycle(r.list);
-        if (!allowed.contains(v.*r.text)) allowed << v.*r.text;
-        if (!allowed.contains(value)) return refuse(allowed.join(QStringLiteral(", ")));
-        v.*r.text = value;
-        return {};
-    }
-    if (key == QLatin1String("address")) {
-        if (!isDigits(value, 3)) return refuse(QStringLiteral("a number"));
-        v.addressText = value;
+    if (const RateKey* r = rateKey(key)) {
+        // Any rate a button can show: one the controller reports need not be on its cycle.
+        if (!lanRateTexts(r->list).contains(value))
+            return refuse(lanRateCycle(r->list).join(QStringLiteral(", ")));
+    } else if (key == QLatin1String("address")) {
+        if (!isDigits(value, 3) || value.toInt() < 1 || value.toInt() > 125)
+            return refuse(QStringLiteral("a number from 1 to 125"));
     } else if (key == QLatin1String("last-panel") || key == QLatin1String("modem")) {
-        const auto on = parseYesNo(value);
-        if (!on) return refuse(QStringLiteral("yes or no"));
-        (key == QLatin1String("modem") ? v.modem : v.lastPanel) = *on;
+        if (!parseYesNo(value)) return refuse(QStringLiteral("yes or no"));
     } else if (key == QLatin1String("modem-string")) {
-        if (value.size() > 32 || value.toLatin1() != value.toUtf8())
-            return refuse(QStringLiteral("up to 32 plain characters"));
-        v.modemString = value;
+        if (const QString why = controllerTextProblem(value, int(LanModemStringSize));
+            !why.isEmpty())
+            return refuse(why);
     } else if (key == QLatin1String("cards")) {
         static const QRegularExpression letters(QStringLiteral("^[UIO]{8}$"));
         if (!letters.match(value).hasMatch()) return refuse(QStringLiteral("eight of U, I, O"));
+    } else if (key == QLatin1String("smtp")) {
+        if (!parseIpv4Address(value))
+            return refuse(QStringLiteral("an IPv4 address of four numbers from 0 to 255"));
+    } else if (key == QLatin1String("mode")) {
+        if (value != ModeRzq && value != ModeModbus) return refuse(QStringLiteral("RZQ or Modbus"));
+    } else if (key == QLatin1String("parity")) {
+        if (!parityTexts().contains(value)) return refuse(parityTexts().join(QStringLiteral(", ")));
+    } else {
+        return QStringLiteral("unknown key %1").arg(key);
+    }
+    return {};
+}
+
+QString setLanSetting(LanControllerView& v, const QString& key, const QString& value) {
+    if (QString why = lanSettingProblem(key, value); !why.isEmpty()) return why;
+    if (!shownIn(key, v.form))
+        return QStringLiteral("this controller's window has no %1 control").arg(key);
+    if (const RateKey* r = rateKey(key)) {
+        // What the button can be clicked to, or left at.
+        QStringList allowed = lanRateCycle(r->list);
+        if (!allowed.contains(v.*r->text) && v.*r->text != UnknownRateText) allowed << v.*r->text;
+        if (!allowed.contains(value))
+            return QStringLiteral("%1 takes %2, not \"%3\"")
+                .arg(key, allowed.join(QStringLiteral(", ")), value);
+        v.*r->text = value;
+    } else if (key == QLatin1String("address")) {
+        v.addressText = value;
+    } else if (key == QLatin1String("last-panel") || key == QLatin1String("modem")) {
+        (key == QLatin1String("modem") ? v.modem : v.lastPanel) = *parseYesNo(value);
+    } else if (key == QLatin1String("modem-string")) {
+        v.modemString = value;
+    } else if (key == QLatin1String("cards")) {
         static const QHash<QChar, QString> kinds = {{u'U', QStringLiteral("Unused")},
                                                     {u'I', QStringLiteral("Inputs")},
                                                     {u'O', QStringLiteral("Outputs")}};
         for (int n = 0; n < LanCardCount; ++n)
             v.cards[std::size_t(n)] = cardCaption(n + 1, kinds.value(value[n]));
     } else if (key == QLatin1String("smtp")) {
-        if (!isIpv4(value)) return refuse(QStringLiteral("an IPv4 address"));
         v.smtpText = value;
     } else if (key == QLatin1String("mode")) {
-        if (value != ModeRzq && value != ModeModbus) return refuse(QStringLiteral("RZQ or Modbus"));
         v.subLanB = value;
     } else if (key == QLatin1String("parity")) {
-        if (!parityTexts().contains(value)) return refuse(parityTexts().join(QStringLiteral(", ")));
         v.mainNetwork = value;
     }
     return {};

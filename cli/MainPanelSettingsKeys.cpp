@@ -1,6 +1,7 @@
 #include "cli/MainPanelSettingsKeys.h"
 
 #include "link/ConnectionState.h"
+#include "panels/ControllerText.h"
 #include "panels/MainPanelMemory.h"
 #include "panels/MainPanelOperations.h"
 
@@ -13,10 +14,6 @@ constexpr const char* RateKeys[MainPortCount] = {"computer-a", "computer-b", "po
 
 QString cardText(int position) {
     return position < 0 ? QString() : QString::number(position);
-}
-
-bool isPlain(const QString& value, int length) {
-    return value.size() <= length && value.toLatin1() == value.toUtf8();
 }
 
 } // namespace
@@ -38,7 +35,7 @@ SettingLines mainPanelSettingLines(const ConnectionState& state, const MainPanel
         lines.append({RateKeys[i], v.baudTexts[std::size_t(i)]});
     lines.append({"port-d-role", v.portDRole});
     lines.append({"port-e-role", v.portERole});
-    lines.append({"modem-string", memory.modemStringText()});
+    if (memory.ModemStringKnown) lines.append({"modem-string", memory.modemStringText()});
     lines.append({"mcquay-password", memory.passwordText()});
     return lines;
 }
@@ -56,7 +53,8 @@ QString setMainPanelSetting(MainPanelView& v, MainPanelMemory& memory, const QSt
         return {};
     }
     if (key == QLatin1String("address")) {
-        if (!isDigits(value, 3)) return refuse(QStringLiteral("a number"));
+        if (!isDigits(value, 3) || value.toInt() < 1 || value.toInt() > 125)
+            return refuse(QStringLiteral("a number from 1 to 125"));
         v.addressText = value;
     } else if (key == QLatin1String("last-panel")) {
         const auto on = parseYesNo(value);
@@ -71,18 +69,30 @@ QString setMainPanelSetting(MainPanelView& v, MainPanelMemory& memory, const QSt
         const QStringList roles = d ? portDRoleCycle() : portERoleCycle();
         if (!roles.contains(value)) return refuse(roles.join(QStringLiteral(", ")));
         (d ? v.portDRole : v.portERole) = value;
-    } else if (key == QLatin1String("modem-string")) {
-        if (!isPlain(value, int(MainPanelMemory::ModemStringSize)))
-            return refuse(QStringLiteral("up to 32 plain characters"));
-        memory.setModemStringText(value);
-    } else if (key == QLatin1String("mcquay-password")) {
-        if (!isPlain(value, int(MainPanelMemory::PasswordSize)))
-            return refuse(QStringLiteral("up to 8 plain characters"));
-        memory.setPasswordText(value);
+    } else if (key == QLatin1String("modem-string") || key == QLatin1String("mcquay-password")) {
+        const bool modem = key == QLatin1String("modem-string");
+        const auto size = modem ? MainPanelMemory::ModemStringSize : MainPanelMemory::PasswordSize;
+        if (const QString why = controllerTextProblem(value, int(size)); !why.isEmpty())
+            return refuse(why);
+        modem ? memory.setModemStringText(value) : memory.setPasswordText(value);
     } else {
         return QStringLiteral("unknown key %1").arg(key);
     }
     return {};
+}
+
+QStringList mainPanelSettingKeys() {
+    QStringList keys = {"address", "last-panel", "in-cards", "out-cards"};
+    for (const char* rate : RateKeys)
+        keys << QLatin1String(rate);
+    return keys + QStringList{"port-d-role", "port-e-role", "modem-string", "mcquay-password"};
+}
+
+QString mainPanelSettingProblem(const QString& key, const QString& value) {
+    // Every check is the window's own and needs nothing read: try it on copies.
+    MainPanelView view;
+    MainPanelMemory memory;
+    return setMainPanelSetting(view, memory, key, value);
 }
 
 } // namespace vtl::cli

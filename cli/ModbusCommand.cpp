@@ -72,8 +72,8 @@ int runModbus(CommandContext& ctx) {
     parser.addHelpOption();
     addConnectionOptions(parser);
     parser.addOption({opt("json"), opt("Write JSON instead of text.")});
-    addSetOption(parser, "mode=rtu|ascii (puts the format on the mode's first, as the window's "
-                         "mode buttons do), baud=2400|9600|19200|38400, "
+    addSetOption(parser, "mode=rtu|ascii (a change of mode puts the format on the mode's first, "
+                         "as the window's mode buttons do), baud=2400|9600|19200|38400, "
                          "format=N-8-1|E-8-1|O-8-1 (RTU) or E-7-1|O-7-1 (ASCII)");
     int status = ExitUsage;
     const auto choice = parseCommand(parser, ctx, status);
@@ -96,17 +96,19 @@ int runModbus(CommandContext& ctx) {
     }
     ModbusSetupOperations ops(session);
     ModbusView view;
-    const bool read = ops.open(view);
     const bool json = parser.isSet(opt("json"));
-    if (!writing) {
-        print(ctx, json, modbusFields(view));
-        return read ? ExitDone : ExitFailed;
-    }
-    if (!read) {
-        usageError(ctx, opt("the settings could not be read; nothing written"));
+    // A read given up shows a zeroed record, which is not the controller's: nothing is shown.
+    if (!ops.open(view)) {
+        usageError(ctx, writing ? opt("the settings could not be read; nothing written")
+                                : opt("the settings could not be read"));
         return ExitFailed;
     }
-    if (changes->ascii) {
+    if (!writing) {
+        print(ctx, json, modbusFields(view));
+        return ExitDone;
+    }
+    // As the window's mode buttons: only a change of mode puts the format on the mode's first.
+    if (changes->ascii && *changes->ascii != view.ascii) {
         view.ascii = *changes->ascii;
         view.dataText = modbusFormatForMode(view.ascii);
     }

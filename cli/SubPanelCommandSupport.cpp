@@ -16,8 +16,10 @@ void print(CommandContext& ctx, bool json, const Fields& fields) {
         return;
     }
     for (const auto& [key, value] : fields) {
+        // A value that could not be read is null.
         const QString text = value.isBool()     ? yesNoText(value.toBool())
                              : value.isDouble() ? QString::number(value.toInteger())
+                             : value.isNull()   ? QStringLiteral("unknown")
                                                 : value.toString();
         ctx.out << key << ": " << text << Qt::endl;
     }

@@ -12,7 +12,7 @@ namespace vtl::cli {
 
 using Fields = QList<QPair<QString, QJsonValue>>;
 
-// "key: value" lines (flags as yes/no), or one JSON object.
+// "key: value" lines (flags as yes/no, null as "unknown"), or one JSON object.
 void print(CommandContext& ctx, bool json, const Fields& fields);
 // "vtl-cli COMMAND: problem" on standard error.
 void usageError(CommandContext& ctx, const QString& problem);

@@ -62,7 +62,10 @@ Fields subPanelFields(const SubPanelView& view) {
                   {opt("address"), int(clampSubPanelAddress(view.addressText))},
                   {opt("baud"), view.baudText.toInt()},
                   {opt("last-panel"), view.lastPanel}};
-    if (view.kestromShown) fields.append({opt("kestrom-compatible"), view.kestromCompatible});
+    if (view.kestromShown)
+        fields.append({opt("kestrom-compatible"), view.kestromCompatible
+                                                      ? QJsonValue(*view.kestromCompatible)
+                                                      : QJsonValue(QJsonValue::Null)});
     fields.append({opt("modbus"), view.modbusShown});
     return fields;
 }
@@ -95,6 +98,10 @@ int runSubPanelSettings(CommandContext& ctx) {
     if (!sending) {
         print(ctx, json, subPanelFields(view));
         return read ? ExitDone : ExitFailed;
+    }
+    if (!read) {
+        usageError(ctx, opt("the settings could not be read; nothing written"));
+        return ExitFailed;
     }
     if (changes->kestrom && !view.kestromShown) {
         usageError(ctx, opt("this sub panel has no kestrom-compatible setting; nothing sent"));

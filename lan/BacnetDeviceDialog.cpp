@@ -4,6 +4,7 @@
 
 #include "lan/RangeSpinBox.h"
 #include "link/Session.h"
+#include "panels/ControllerTextEdit.h"
 #include "panels/HelpButton.h"
 
 #include <QGridLayout>
@@ -42,10 +43,13 @@ BacnetDeviceDialog::BacnetDeviceDialog(Session& session, QWidget* parent)
     setWindowTitle(QStringLiteral("BACnet"));
     instance_ = named(new QLineEdit, "instance");
     instance_->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,7}")), this));
     name_ = named(new QLineEdit, "name");
     location_ = named(new QLineEdit, "location");
     description_ = named(new QLineEdit, "description");
+    limitToControllerText(name_, BacnetNameLength);
+    limitToControllerText(location_, BacnetTextLength);
+    limitToControllerText(description_, BacnetTextLength);
     apdu_ = named(new RangeSpinBox, "apduTimeout");
     token_ = named(new RangeSpinBox, "tokenTimeout");
     maxMaster_ = named(new RangeSpinBox, "maxMaster");
@@ -69,6 +73,7 @@ BacnetDeviceDialog::BacnetDeviceDialog(Session& session, QWidget* parent)
     name_->setMinimumWidth(320);
 
     auto* okButton = named(new QPushButton(QStringLiteral("OK")), "ok");
+    ok_ = okButton;
     auto* clearButton = named(new QPushButton(QStringLiteral("Clear")), "clear");
     auto* cancelButton = named(new QPushButton(QStringLiteral("Cancel")), "cancel");
     okButton->setDefault(true);
@@ -101,6 +106,8 @@ void BacnetDeviceDialog::start() {
     // A failed read leaves the fields empty and the arrows without a range.
     bool read = false;
     runner_->run([&] { read = ops_.open(v); });
+    // Without the block read, OK would write one of zeros: only Cancel is left.
+    ok_->setEnabled(read);
     if (!read) return;
     showView(v);
     setRanges();

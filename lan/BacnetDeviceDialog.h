@@ -39,6 +39,7 @@ private:
     RangeSpinBox* apdu_ = nullptr;
     RangeSpinBox* token_ = nullptr;
     RangeSpinBox* maxMaster_ = nullptr;
+    class QPushButton* ok_ = nullptr;
 };
 
 } // namespace vtl

@@ -26,10 +26,12 @@ bool BacnetDeviceOperations::open(BacnetDeviceView& view) {
                                  received));
     }
     view = showBacnetSettings(base_);
+    read_ = true;
     return true;
 }
 
 BacnetDeviceOperations::Outcome BacnetDeviceOperations::ok(const BacnetDeviceView& view) {
+    if (!read_) return Outcome::Refused;
     const BacnetEncoding encoded = bacnetSettingsToSend(view, base_);
     if (!encoded.refusal.isEmpty()) {
         session_.ui.message(encoded.refusal, Caption, MessageButtons::Ok, MessageIcon::Stop);

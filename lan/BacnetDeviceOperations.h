@@ -17,9 +17,12 @@ public:
 
     // Reads the block and fills the fields; false (fields left empty) when the read failed.
     bool open(BacnetDeviceView& view);
+    // OK is offered only once the block was read: without it OK would write a block of zeros.
+    bool canSend() const { return read_; }
 
     enum class Outcome { Sent, Refused, Failed };
-    // Checks the fields and writes the block; Sent means the window closes.
+    // Checks the fields and writes the block; Sent means the window closes. Refused at once,
+    // without a word, while the block was never read.
     Outcome ok(const BacnetDeviceView& view);
 
     // The block OK writes over: what was read, bytes past the reply's end as zero, at least 164
@@ -32,6 +35,7 @@ private:
     Session& session_;
     QByteArray base_;
     QByteArray lastSent_;
+    bool read_ = false;
 };
 
 } // namespace vtl

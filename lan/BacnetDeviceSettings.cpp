@@ -30,11 +30,12 @@ void putText(QByteArray& b, int at, int length, const QString& text) {
     b.replace(at, length + 1, bytes + QByteArray(length + 1 - bytes.size(), '\0'));
 }
 
-// The fields are read as signed numbers; an empty or non-numeric field counts as 0.
+// The fields are read as signed numbers. An empty or non-numeric field is no value at all: -1,
+// outside every field's range, rather than a 0 the user never typed.
 qint64 numberOf(const QString& text) {
     bool ok = false;
     const qint64 value = text.trimmed().toLongLong(&ok);
-    return ok ? value : 0;
+    return ok ? value : -1;
 }
 
 } // namespace

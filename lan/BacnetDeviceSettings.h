@@ -42,7 +42,8 @@ BacnetDeviceView showBacnetSettings(const QByteArray& block);
 BacnetDeviceView clearedBacnetView();
 
 // Checks the fields in the window's order and writes them over base (a copy of the block read,
-// at least 164 bytes long). Returns the first check's message when one fails.
+// at least 164 bytes long). Returns the first check's message when one fails; an empty number
+// field fails its check.
 struct BacnetEncoding {
     QByteArray block;
     QString refusal;

@@ -2,9 +2,11 @@
 #include "panels/WindowOperationRunner.h"
 
 #include "lan/BacnetDeviceDialog.h"
+#include "lan/Ipv4AddressValidator.h"
 #include "lan/LanRates.h"
 #include "link/Session.h"
 #include "panels/AddressSpinBox.h"
+#include "panels/ControllerTextEdit.h"
 #include "panels/DialogButtons.h"
 #include "panels/HelpButton.h"
 
@@ -15,7 +17,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 #include <utility>
@@ -89,6 +90,7 @@ void LanControllerDialog::build() {
 
     modemString_ = new QLineEdit;
     modemString_->setObjectName(QStringLiteral("modemString"));
+    limitToControllerText(modemString_, int(LanModemStringSize));
     auto* modemGroup = new QGroupBox(QStringLiteral("Modem String"));
     (new QVBoxLayout(modemGroup))->addWidget(modemString_);
 
@@ -113,8 +115,7 @@ void LanControllerDialog::build() {
     smtp_ = new QLineEdit(QStringLiteral("0.0.0.0"));
     smtp_->setObjectName(QStringLiteral("smtp"));
     smtp_->setMaximumWidth(160);
-    smtp_->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[0-9]{0,3}(\\.[0-9]{0,3}){0,3}")), this));
+    smtp_->setValidator(new Ipv4AddressValidator(smtp_));
     smtpGroup_ = new QGroupBox(QStringLiteral("SMTP IP Address"));
     smtpGroup_->setObjectName(QStringLiteral("smtpGroup"));
     (new QVBoxLayout(smtpGroup_))->addWidget(smtp_);
@@ -257,6 +258,7 @@ void LanControllerDialog::load() {
 }
 
 void LanControllerDialog::send() {
+    address_->commit();
     const auto v = view();
     runner_->run([&] { ops_.send(v); });
 }

@@ -71,7 +71,13 @@ bool LanControllerOperations::load(LanControllerView& view) {
 
 bool LanControllerOperations::send(const LanControllerView& view) {
     if (!lastRead_) return false;
-    const LanSettingsBlock block = lanSettingsToSend(view, *lastRead_);
+    const auto toSend = lanSettingsToSend(view, *lastRead_);
+    if (!toSend) {
+        session_.ui.message(SmtpRefusal, QStringLiteral("VTL"), MessageButtons::Ok,
+                            MessageIcon::Stop);
+        return false;
+    }
+    const LanSettingsBlock& block = *toSend;
     auto& state = session_.state;
     if (!session_.exchange.write(std::uint8_t(state.PanelAddress), C::Status, block)) {
         communicationError(SendErrorCaption, session_.exchange.lastFailure().describe());

@@ -19,6 +19,10 @@ public:
     static constexpr Question ClearQuestion{
         "This Will Completely Clear The Controller.\n\nProceed?", "WARNING!",
         MessageButtons::OkCancel, MessageIcon::Question};
+    // Send refuses an SMTP address that is not four octets of 0 to 255 rather than guess one.
+    static inline const QString SmtpRefusal =
+        QStringLiteral("Invalid SMTP IP Address. Configuration NOT Sent.");
+
     explicit LanControllerOperations(Session& session);
 
     static LanForm formOf(const ConnectionState& state);
@@ -31,7 +35,8 @@ public:
     // Send is offered only once this window has read its controller: a window that never did
     // would overwrite the controller with the controls' first texts.
     bool canSend() const { return lastRead_.has_value(); }
-    // Writes the block and follows the controller to the address and Computer A rate sent.
+    // Writes the block and follows the controller to the address and Computer A rate sent; false,
+    // writing nothing, while the window has read nothing or when the SMTP address is no address.
     bool send(const LanControllerView& view);
     // Asks, then wipes the controller (two clears); false if cancelled or failed.
     bool clear();

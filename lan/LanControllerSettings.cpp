@@ -46,12 +46,10 @@ void showLanSettings(std::span<const std::uint8_t, LanSettingsSize> block, LanCo
                                                             : QStringLiteral("Outputs");
         v.cards[std::size_t(n - 1)] = cardCaption(n, kind);
     }
-    for (const RateButton& b : RateButtons) {
-        if (const auto text = lanRateText(b.list, block[std::size_t(b.offset)]))
-            v.*b.text = *text;
-        else if (b.list == LanRateList::Nine)
-            v.*b.text = UnknownRateText;
-    }
+    // A code outside a button's list shows "????" and goes back as read: a caption left from
+    // before would send a rate the controller never had.
+    for (const RateButton& b : RateButtons)
+        v.*b.text = lanRateText(b.list, block[std::size_t(b.offset)]).value_or(UnknownRateText);
     v.addressText = QString::number(std::clamp<int>(block[O::Address], 1, 125));
     v.lastPanel = block[O::LastPanel] & 1;
     v.modem = block[O::Modem] == 1;
@@ -70,7 +68,10 @@ void showLanSettings(std::span<const std::uint8_t, LanSettingsSize> block, LanCo
     }
 }
 
-LanSettingsBlock lanSettingsToSend(const LanControllerView& v, const LanSettingsBlock& base) {
+std::optional<LanSettingsBlock> lanSettingsToSend(const LanControllerView& v,
+                                                  const LanSettingsBlock& base) {
+    const auto smtp = parseIpv4Address(v.smtpText);
+    if (!smtp) return std::nullopt;
     LanSettingsBlock block = base;
     block[O::CardsInUse] = 0;
     for (int n = 1; n <= LanCardCount; ++n) {
@@ -83,13 +84,8 @@ LanSettingsBlock lanSettingsToSend(const LanControllerView& v, const LanSettings
         else
             block[O::CardInputs] &= std::uint8_t(~bit);
     }
-    for (const RateButton& b : RateButtons) {
-        auto& byte = block[std::size_t(b.offset)];
-        if (const auto code = lanRateCode(b.list, v.*b.text))
-            byte = *code;
-        else if (b.offset == O::SubLanB)
-            byte = 0;
-    }
+    for (const RateButton& b : RateButtons)
+        if (const auto code = lanRateCode(b.list, v.*b.text)) block[std::size_t(b.offset)] = *code;
     block[O::Modem] = v.modem ? 1 : 0;
     block[O::Address] = lanAddressOf(v.addressText);
     block[O::LastPanel] = v.lastPanel ? 1 : 0;
@@ -97,28 +93,32 @@ LanSettingsBlock lanSettingsToSend(const LanControllerView& v, const LanSettings
     auto* field = block.data() + O::ModemString;
     std::fill_n(field, LanModemStringSize, std::uint8_t(0));
     std::copy(modemString.begin(), modemString.end(), field);
-    const auto smtp = parseSmtpAddress(v.smtpText);
-    std::copy(smtp.begin(), smtp.end(), block.begin() + O::Smtp);
+    std::copy(smtp->begin(), smtp->end(), block.begin() + O::Smtp);
     if (v.form == LanForm::ModeParity) {
         // Those two buttons show no rate: Main Network goes back as read, Sub LAN B as 0.
         block[O::MainNetwork] = base[O::MainNetwork];
         block[O::SubLanB] = 0;
-        block[O::Mode] = v.subLanB == ModeModbus ? 1 : 0;
-        const auto parity = parityTexts().indexOf(v.mainNetwork);
-        block[O::Parity] = std::uint8_t(parity == 0 || parity == 1 ? parity : 2);
+        // "????" (a byte outside the list when read) goes back as read.
+        if (v.subLanB == ModeRzq || v.subLanB == ModeModbus)
+            block[O::Mode] = v.subLanB == ModeModbus ? 1 : 0;
+        if (const auto parity = parityTexts().indexOf(v.mainNetwork); parity >= 0)
+            block[O::Parity] = std::uint8_t(parity);
     }
     return block;
 }
 
-std::array<std::uint8_t, 4> parseSmtpAddress(const QString& text) {
+std::optional<std::array<std::uint8_t, 4>> parseIpv4Address(const QString& text) {
+    const QStringList parts = text.split(QLatin1Char('.'));
+    if (parts.size() != 4) return std::nullopt;
     std::array<std::uint8_t, 4> octets{};
-    qsizetype at = 0;
-    for (auto& octet : octets) {
-        unsigned value = 0;
-        for (; at < text.size() && text[at] >= u'0' && text[at] <= u'9'; ++at)
-            value = (value * 10 + unsigned(text[at].digitValue())) & 0xFF;
-        octet = std::uint8_t(value);
-        ++at; // the separator
+    for (std::size_t i = 0; i < octets.size(); ++i) {
+        const QString& part = parts[qsizetype(i)];
+        if (part.isEmpty() || part.size() > 3 ||
+            !std::ranges::all_of(part, [](QChar c) { return c >= u'0' && c <= u'9'; }))
+            return std::nullopt;
+        const int value = part.toInt();
+        if (value > 255) return std::nullopt;
+        octets[i] = std::uint8_t(value);
     }
     return octets;
 }

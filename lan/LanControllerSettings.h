@@ -36,21 +36,23 @@ inline constexpr std::size_t LanModemStringSize = 32;
 using LanSettingsBlock = std::array<std::uint8_t, LanSettingsSize>;
 
 // Fills the controls from a block read, as the window's initialisation does: a code outside a
-// button's list leaves the caption it has (the BACnet button shows "????"), the address is held to
-// 1..125. The form decides whether the Mode and Parity buttons are filled.
+// button's list shows "????", the address is held to 1..125. The form decides whether the Mode
+// and Parity buttons are filled.
 void showLanSettings(std::span<const std::uint8_t, LanSettingsSize> block, LanControllerView& view);
 
 // The block Send writes: base is the block last read from this controller, whose bytes stand
 // wherever the window has nothing to say (unused offsets, the kind bit of an unused card, a
-// caption that maps to no code).
-LanSettingsBlock lanSettingsToSend(const LanControllerView& view, const LanSettingsBlock& base);
+// caption that maps to no code, "????" included).
+// Nullopt when the SMTP address is not one.
+std::optional<LanSettingsBlock> lanSettingsToSend(const LanControllerView& view,
+                                                  const LanSettingsBlock& base);
 
 // The address the window sends for the edit's text: a number held to 1..125, 1 for anything else.
 std::uint8_t lanAddressOf(const QString& text);
 
-// The SMTP address control's text as four octets: each run of digits keeps its low 8 bits, one
-// separator is skipped after it.
-std::array<std::uint8_t, 4> parseSmtpAddress(const QString& text);
+// An IPv4 address typed as four decimal octets of 0 to 255 ("10.0.0.25"); nullopt for anything
+// else, a part missing or too large included.
+std::optional<std::array<std::uint8_t, 4>> parseIpv4Address(const QString& text);
 
 // "Result: %u" of a 100-byte reply's last four bytes, most significant first.
 QString resultLine(std::span<const std::uint8_t> reply);

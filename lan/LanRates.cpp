@@ -80,7 +80,8 @@ QStringList lanRateTexts(LanRateList list) {
 QString nextLanRate(LanRateList list, const QString& text, bool keepOutsideCycle) {
     const QStringList cycle = lanRateCycle(list);
     const auto i = cycle.indexOf(text);
-    if (i < 0) return keepOutsideCycle ? text : cycle.first();
+    // "????" (a code outside the list) starts the cycle on every button.
+    if (i < 0) return keepOutsideCycle && text != UnknownRateText ? text : cycle.first();
     return cycle[(i + 1) % cycle.size()];
 }
 

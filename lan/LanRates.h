@@ -26,14 +26,14 @@ QStringList lanRateTexts(LanRateList list);
 
 // The captions a click can reach, in click order: 1200..4800 are shown when read, never reached.
 QStringList lanRateCycle(LanRateList list);
-// The next caption of a rate button on a click. The Sub LAN B button leaves a caption outside its
-// cycle as it is; every other button turns it into "9600".
+// The next caption of a rate button on a click. The Sub LAN B button leaves a rate outside its
+// cycle as it is; every other caption, on every button, becomes "9600".
 QString nextLanRate(LanRateList list, const QString& text, bool keepOutsideCycle = false);
 
 // The line rate of a code of the eight-rate list (0 when it is none).
 std::int32_t lanLineRate(std::uint8_t code);
 
-// The BACnet button's caption for a code outside its list.
+// A rate button's caption for a code outside its list: Send gives the code back as read.
 inline const QString UnknownRateText = QStringLiteral("????");
 
 } // namespace vtl

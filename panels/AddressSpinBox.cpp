@@ -3,6 +3,7 @@
 #include "panels/MainPanelSettings.h"
 
 #include <QLineEdit>
+#include <QRegularExpressionValidator>
 
 #include <algorithm>
 
@@ -10,6 +11,8 @@ namespace vtl {
 
 AddressSpinBox::AddressSpinBox(QWidget* parent) : QAbstractSpinBox(parent) {
     setAccelerated(true);
+    lineEdit()->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), this));
 }
 
 QString AddressSpinBox::text() const {
@@ -18,6 +21,7 @@ QString AddressSpinBox::text() const {
 
 void AddressSpinBox::setText(const QString& text) {
     lineEdit()->setText(text);
+    if (!text.isEmpty()) lastAddress_ = text;
 }
 
 void AddressSpinBox::stepBy(int steps) {
@@ -36,15 +40,17 @@ QAbstractSpinBox::StepEnabled AddressSpinBox::stepEnabled() const {
 
 void AddressSpinBox::focusOutEvent(QFocusEvent* event) {
     QAbstractSpinBox::focusOutEvent(event);
-    clampText();
+    commit();
+}
+
+void AddressSpinBox::commit() {
+    // An emptied field is no address: the one it showed comes back rather than a 1.
+    if (text().isEmpty() && !lastAddress_.isEmpty()) lineEdit()->setText(lastAddress_);
+    setText(QString::number(clamped()));
 }
 
 int AddressSpinBox::clamped() const {
     return std::min(int(clampPanelAddress(text())), maximum_);
-}
-
-void AddressSpinBox::clampText() {
-    setText(QString::number(clamped()));
 }
 
 } // namespace vtl

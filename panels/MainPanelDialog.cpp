@@ -126,7 +126,8 @@ void MainPanelDialog::build() {
     filesLayout->addWidget(restore);
 
     const OperationButtons buttons = makeOperationButtons();
-    buttons.send->setDefault(true);
+    send_ = buttons.send;
+    send_->setDefault(true);
     connect(buttons.load, &QPushButton::clicked, this, &MainPanelDialog::load);
     connect(buttons.send, &QPushButton::clicked, this, &MainPanelDialog::send);
     connect(buttons.clear, &QPushButton::clicked, this, &MainPanelDialog::clear);
@@ -188,6 +189,8 @@ void MainPanelDialog::showView(const MainPanelView& v) {
         baud_[i]->setText(v.baudTexts[i]);
     role_[PortD]->setText(v.portDRole);
     role_[PortE]->setText(v.portERole);
+    // Until this window has read its controller, Send would write the remembered copies.
+    send_->setEnabled(ops_.canSend());
 }
 
 void MainPanelDialog::setStatusText(const QString& text) {
@@ -202,6 +205,7 @@ void MainPanelDialog::load() {
 }
 
 void MainPanelDialog::send() {
+    address_->commit();
     const auto v = view();
     runner_->run([&] { ops_.send(v); });
 }

@@ -67,6 +67,7 @@ private:
     std::array<QPushButton*, 5> baud_{};
     std::array<QPushButton*, 5> role_{};
     QLineEdit* status_ = nullptr;
+    QPushButton* send_ = nullptr;
     WindowOperationRunner* runner_ = nullptr;
 };
 

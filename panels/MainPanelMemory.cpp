@@ -34,7 +34,10 @@ void MainPanelMemory::setPasswordText(const QString& text) {
 }
 
 void MainPanelMemory::setModemStringText(const QString& text) {
+    // Bytes of another controller's string must not follow the new one out.
+    if (!ModemStringKnown) ModemStringField.fill(0);
     storeText(ModemStringField, ModemStringSize, text);
+    ModemStringKnown = true;
 }
 
 MainPanelMemory& MainPanelMemory::instance() {

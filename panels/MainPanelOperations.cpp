@@ -21,20 +21,20 @@ const QString ErrorCaption = QStringLiteral("Error");
 // Send reports with its own caption, which ends in a blank.
 const QString SendErrorCaption = QStringLiteral("Error ");
 
-// The fields as the window shows the settings held.
+// The fields as the window shows the settings held. A rate or role code that is none of the
+// button's values shows "????" and goes back as read: a caption left from before would send a
+// value the controller never had.
 void showSettings(const MainPanelSettings& s, MainPanelView& view) {
     view.addressText = QString::number(s.PanelAddress);
     view.lastPanel = s.LastPanel == 1;
     view.inCards = s.InCards <= MaxCards ? s.InCards : -1;
     view.outCards = s.OutCards <= MaxCards ? s.OutCards : -1;
-    for (int i = 0; i < MainPortCount; ++i) {
-        if (const auto text = baudTextForCode(MainPort(i), s.PortBaudCodes[std::size_t(i)]))
-            view.baudTexts[std::size_t(i)] = *text;
-    }
-    if (const auto roles = portRoleTexts(s.PortRoles)) {
-        view.portDRole = roles->portD;
-        view.portERole = roles->portE;
-    }
+    for (int i = 0; i < MainPortCount; ++i)
+        view.baudTexts[std::size_t(i)] =
+            baudTextForCode(MainPort(i), s.PortBaudCodes[std::size_t(i)]).value_or(UnknownCodeText);
+    const auto roles = portRoleTexts(s.PortRoles);
+    view.portDRole = roles ? roles->portD : UnknownCodeText;
+    view.portERole = roles ? roles->portE : UnknownCodeText;
 }
 
 } // namespace
@@ -68,6 +68,7 @@ bool MainPanelOperations::write(C::RecordAddress record, std::uint32_t length) {
 
 void MainPanelOperations::open(MainPanelView& view) {
     view.firmwareLine = firmwareLine(state_.PanelTypeCode);
+    memory_.ModemStringKnown = false;
     load(view);
 }
 
@@ -82,6 +83,7 @@ bool MainPanelOperations::load(MainPanelView& view) {
             buffers_.ReplyBuffer.data(), MainPanelSettings::Size));
     const auto block = settings.encode();
     std::copy_n(block.begin(), MainPanelMemory::SettingsSize, memory_.Settings.begin());
+    settingsRead_ = true;
     state_.PanelAddress = settings.PanelAddress;
     std::copy(settings.McQuayPassword.begin(), settings.McQuayPassword.end(),
               memory_.PasswordField.begin());
@@ -97,6 +99,7 @@ bool MainPanelOperations::load(MainPanelView& view) {
     auto end =
         std::copy_n(buffers_.ReplyBuffer.begin(), received, memory_.ModemStringField.begin());
     std::fill(end, memory_.ModemStringField.end(), std::uint8_t(0));
+    memory_.ModemStringKnown = true;
     return true;
 }
 
@@ -115,6 +118,7 @@ void MainPanelOperations::takeSettings(const MainPanelView& view) {
 }
 
 bool MainPanelOperations::send(const MainPanelView& view) {
+    if (!settingsRead_) return false;
     if (!cardsFit(view.inCards, view.outCards)) {
         ui_.message(QStringLiteral("The total number of I/O cards may not exceed 8."),
                     QStringLiteral("Configuration Error"), MessageButtons::Ok, MessageIcon::Stop);
@@ -122,11 +126,14 @@ bool MainPanelOperations::send(const MainPanelView& view) {
     }
     takeSettings(view);
 
-    std::copy_n(memory_.ModemStringField.begin(), MainPanelMemory::ModemStringSize,
-                buffers_.TransferBuffer.begin());
-    if (!write(C::writeOf(C::ModemString), C::ModemStringSize)) {
-        ui_.message(CommunicationError, SendErrorCaption);
-        return false;
+    // A string never read from this controller nor entered stays the controller's own.
+    if (memory_.ModemStringKnown) {
+        std::copy_n(memory_.ModemStringField.begin(), MainPanelMemory::ModemStringSize,
+                    buffers_.TransferBuffer.begin());
+        if (!write(C::writeOf(C::ModemString), C::ModemStringSize)) {
+            ui_.message(CommunicationError, SendErrorCaption);
+            return false;
+        }
     }
 
     auto out = std::copy(memory_.Settings.begin(), memory_.Settings.end(),

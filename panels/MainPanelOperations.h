@@ -31,12 +31,17 @@ public:
     explicit MainPanelOperations(Session& session,
                                  MainPanelMemory& memory = MainPanelMemory::instance());
 
-    // The window opens: the firmware line, then Load.
+    // The window opens: the firmware line, then Load. The remembered modem string is another
+    // window's until this one reads or is given one.
     void open(MainPanelView& view);
     // Reads the settings and the modem string and shows them; false if the settings read failed.
     bool load(MainPanelView& view);
-    // Checks the cards, writes the modem string and the settings and follows the controller to its
-    // new address and rate; false if nothing or not everything was written.
+    // Send is offered once this window has read the settings: the remembered copies would
+    // otherwise go out as this controller's.
+    bool canSend() const { return settingsRead_; }
+    // Checks the cards, writes the modem string (only one read from this controller or entered)
+    // and the settings and follows the controller to its new address and rate; false if nothing
+    // or not everything was written.
     bool send(const MainPanelView& view);
     // Asks, then wipes the controller; false if cancelled or failed.
     bool clear();
@@ -59,6 +64,7 @@ private:
     UserInterface& ui_;
     PanelExchange exchange_;
     MainPanelMemory& memory_;
+    bool settingsRead_ = false;
 };
 
 } // namespace vtl

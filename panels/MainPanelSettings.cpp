@@ -111,7 +111,7 @@ QStringList portERoleCycle() {
 
 QString nextInCycle(const QStringList& cycle, const QString& text) {
     const auto i = cycle.indexOf(text);
-    if (i < 0) return text;
+    if (i < 0) return text == UnknownCodeText ? cycle.first() : text;
     return cycle[(i + 1) % cycle.size()];
 }
 

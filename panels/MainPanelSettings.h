@@ -65,7 +65,10 @@ std::optional<std::uint8_t> portRolesValue(const QString& portD, const QString& 
 
 QStringList portDRoleCycle();
 QStringList portERoleCycle();
-// The entry after text in the cycle; text itself when it is not in the cycle.
+// A button's caption for a code read that is none of its values: Send keeps the code read.
+inline const QString UnknownCodeText = QStringLiteral("????");
+// The entry after text in the cycle; the first for "????", text itself for any other text not in
+// the cycle.
 QString nextInCycle(const QStringList& cycle, const QString& text);
 
 // The address field's text as the controller address: a signed number (anything else counts as

@@ -1,5 +1,6 @@
 #include "panels/McQuayPasswordDialog.h"
 
+#include "panels/ControllerTextEdit.h"
 #include "panels/MainPanelMemory.h"
 
 #include <QLineEdit>
@@ -13,6 +14,7 @@ McQuayPasswordDialog::McQuayPasswordDialog(MainPanelMemory& memory, QWidget* par
           memory.passwordText(), 16,
           [&memory](const QString& text) { memory.setPasswordText(text); }, parent) {
     field()->setObjectName(QStringLiteral("password"));
+    limitToControllerText(field(), int(MainPanelMemory::PasswordSize));
 }
 
 } // namespace vtl

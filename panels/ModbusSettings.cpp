@@ -1,5 +1,7 @@
 #include "panels/ModbusSettings.h"
 
+#include <optional>
+
 namespace vtl {
 namespace {
 
@@ -12,8 +14,6 @@ constexpr Entry Bauds[] = {{52, "9600"}, {26, "19200"}, {13, "38400"}, {208, "24
 constexpr Entry Formats[] = {
     {0, "N-8-1"}, {18, "E-8-1"}, {19, "O-8-1"}, {2, "E-7-1"}, {3, "O-7-1"}};
 constexpr std::uint8_t AsciiMode = 1;
-constexpr std::uint8_t DefaultBaud = 52;  // 9600
-constexpr std::uint8_t DefaultFormat = 0; // N-8-1
 
 const QString Unknown = QStringLiteral("???");
 
@@ -24,10 +24,10 @@ template <std::size_t N> QString textOf(const Entry (&table)[N], std::uint8_t co
 }
 
 template <std::size_t N>
-std::uint8_t codeOf(const Entry (&table)[N], const QString& text, std::uint8_t otherwise) {
+std::optional<std::uint8_t> codeOf(const Entry (&table)[N], const QString& text) {
     for (const Entry& e : table)
         if (text == QLatin1String(e.text)) return e.code;
-    return otherwise;
+    return std::nullopt;
 }
 
 // The entry after text; the first one for a text outside the cycle (and after the last).
@@ -46,9 +46,16 @@ ModbusView modbusViewOf(const ModbusBytes& bytes) {
     return view;
 }
 
-ModbusBytes modbusBytesOf(const ModbusView& view) {
-    return {view.ascii ? AsciiMode : std::uint8_t(0), 0, codeOf(Bauds, view.baudText, DefaultBaud),
-            codeOf(Formats, view.dataText, DefaultFormat)};
+ModbusBytes modbusBytesOf(const ModbusView& view, const ModbusBytes& read) {
+    ModbusBytes bytes = read;
+    // Any nonzero mode byte reads as ASCII; one that still shows as read goes back as it was.
+    if (view.ascii != (read[0] != 0)) bytes[0] = view.ascii ? AsciiMode : std::uint8_t(0);
+    if (const auto baud = codeOf(Bauds, view.baudText)) {
+        bytes[1] = 0;
+        bytes[2] = *baud;
+    }
+    if (const auto format = codeOf(Formats, view.dataText)) bytes[3] = *format;
+    return bytes;
 }
 
 QStringList modbusBaudTexts() {

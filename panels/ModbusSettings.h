@@ -23,8 +23,10 @@ struct ModbusView {
 
 // What the window shows for a record: "???" for a rate or format it does not know.
 ModbusView modbusViewOf(const ModbusBytes& bytes);
-// What OK writes: a text that is no rate goes out as 9600, no format as N-8-1.
-ModbusBytes modbusBytesOf(const ModbusView& view);
+// What OK writes over the record read: the mode, rate and format the controls show, and for a
+// "???" left as it was, or a mode not changed, the bytes read. A record shown and written at once
+// goes back byte for byte.
+ModbusBytes modbusBytesOf(const ModbusView& view, const ModbusBytes& read);
 
 // The rates and formats offered, in the order of the buttons' cycles.
 QStringList modbusBaudTexts();

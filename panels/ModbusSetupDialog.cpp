@@ -47,14 +47,14 @@ ModbusSetupDialog::ModbusSetupDialog(ModbusSetupOperations& operations, QWidget*
     groups->addWidget(groupOf(QStringLiteral("Baud"), {baud_}));
     groups->addWidget(groupOf(QStringLiteral("Data"), {data_}));
 
-    auto* ok = makeButton(QStringLiteral("OK"), QStringLiteral("ok"));
+    ok_ = makeButton(QStringLiteral("OK"), QStringLiteral("ok"));
     auto* cancel = makeButton(QStringLiteral("Cancel"), QStringLiteral("cancel"));
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    ok_->setDefault(true);
+    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     auto* bottom = new QHBoxLayout;
     bottom->addStretch();
-    bottom->addWidget(ok);
+    bottom->addWidget(ok_);
     bottom->addWidget(cancel);
     bottom->addWidget(addHelp(*this, ops_.session().ui, help::ModbusSetup));
 
@@ -69,6 +69,17 @@ void ModbusSetupDialog::start() {
     ModbusView v;
     runner_->run([&] { ops_.open(v); });
     showView(v);
+    if (ops_.canWrite()) return;
+    // Nothing of the controller's is known after a read given up: no mode chosen, "???" on both
+    // buttons, and only Cancel left.
+    for (QRadioButton* mode : {rtu_, ascii_}) {
+        mode->setAutoExclusive(false);
+        mode->setChecked(false);
+        mode->setAutoExclusive(true);
+    }
+    data_->setText(QStringLiteral("???"));
+    for (QWidget* control : std::initializer_list<QWidget*>{rtu_, ascii_, baud_, data_, ok_})
+        control->setEnabled(false);
 }
 
 ModbusView ModbusSetupDialog::view() const {
@@ -77,16 +88,20 @@ ModbusView ModbusSetupDialog::view() const {
 
 void ModbusSetupDialog::showView(const ModbusView& v) {
     (v.ascii ? ascii_ : rtu_)->setChecked(true);
+    asciiMode_ = v.ascii;
     baud_->setText(v.baudText);
     data_->setText(v.dataText);
 }
 
 void ModbusSetupDialog::chooseMode(bool ascii) {
-    // The baud button keeps its rate.
+    // A click on the mode already chosen keeps the format; the baud button keeps its rate always.
+    if (ascii == asciiMode_) return;
+    asciiMode_ = ascii;
     data_->setText(modbusFormatForMode(ascii));
 }
 
 void ModbusSetupDialog::accept() {
+    if (!ops_.canWrite()) return;
     // Closes after the write, and after the user gave it up alike.
     const auto v = view();
     runner_->run([&] { ops_.ok(v); });

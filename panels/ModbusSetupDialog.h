@@ -34,6 +34,9 @@ private:
     QRadioButton* ascii_ = nullptr;
     QPushButton* baud_ = nullptr;
     QPushButton* data_ = nullptr;
+    QPushButton* ok_ = nullptr;
+    // The mode the data button's format belongs to: only a change of it resets the format.
+    bool asciiMode_ = false;
 };
 
 } // namespace vtl

@@ -30,6 +30,7 @@ bool ModbusSetupOperations::open(ModbusView& view) {
             // Only what this reply brought; a short one leaves the rest zero.
             const auto received = std::min<std::uint32_t>(s_.buffers.TransferLength, bytes.size());
             std::copy_n(reply.begin(), received, bytes.begin());
+            read_ = bytes;
             view = modbusViewOf(bytes);
             return true;
         }
@@ -41,11 +42,13 @@ bool ModbusSetupOperations::open(ModbusView& view) {
 }
 
 bool ModbusSetupOperations::ok(const ModbusView& view) {
-    const ModbusBytes bytes = modbusBytesOf(view);
+    if (!read_) return false;
+    const ModbusBytes bytes = modbusBytesOf(view, *read_);
     for (;;) {
         s_.state.ReleasePending = 0;
         if (s_.exchange.write(std::uint8_t(s_.state.PanelAddress), C::ModbusSettings, bytes)) {
             s_.exchange.ReleaseBus();
+            written_ = bytes;
             return true;
         }
         if (!askRetry(s_, QStringLiteral("Problem Writing Modbus Configuration."))) return false;

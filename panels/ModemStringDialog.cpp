@@ -1,5 +1,6 @@
 #include "panels/ModemStringDialog.h"
 
+#include "panels/ControllerTextEdit.h"
 #include "panels/MainPanelMemory.h"
 
 #include <QLineEdit>
@@ -11,9 +12,10 @@ ModemStringDialog::ModemStringDialog(MainPanelMemory& memory, QWidget* parent)
           {QStringLiteral("Modem Initialization"),
            QStringLiteral("Enter New Modem Initialization String :"), QStringLiteral("&OK"),
            QStringLiteral("&Cancel")},
-          memory.modemStringText(), 36,
+          memory.ModemStringKnown ? memory.modemStringText() : QString(), 36,
           [&memory](const QString& text) { memory.setModemStringText(text); }, parent) {
     field()->setObjectName(QStringLiteral("modemString"));
+    limitToControllerText(field(), int(MainPanelMemory::ModemStringSize));
 }
 
 } // namespace vtl

@@ -76,7 +76,8 @@ void SubPanelDialog::build() {
     filesLayout->addWidget(status_);
 
     const OperationButtons buttons = makeOperationButtons();
-    buttons.send->setDefault(true);
+    send_ = buttons.send;
+    send_->setDefault(true);
     connect(buttons.load, &QPushButton::clicked, this, &SubPanelDialog::load);
     connect(buttons.send, &QPushButton::clicked, this, &SubPanelDialog::send);
     connect(buttons.clear, &QPushButton::clicked, this, &SubPanelDialog::clear);
@@ -106,7 +107,10 @@ SubPanelView SubPanelDialog::view() const {
     v.baudText = baud_->text();
     v.lastPanel = lastPanel_->isChecked();
     v.kestromShown = !kestrom_->isHidden();
-    v.kestromCompatible = kestrom_->isChecked();
+    if (kestrom_->checkState() == Qt::PartiallyChecked)
+        v.kestromCompatible.reset();
+    else
+        v.kestromCompatible = kestrom_->isChecked();
     v.modbusShown = !modbus_->isHidden();
     return v;
 }
@@ -116,8 +120,16 @@ void SubPanelDialog::showView(const SubPanelView& v) {
     baud_->setText(v.baudText);
     lastPanel_->setChecked(v.lastPanel);
     kestrom_->setVisible(v.kestromShown);
-    kestrom_->setChecked(v.kestromCompatible);
+    // A flag that could not be read shows neither state and cannot be sent until a Load reads it.
+    if (v.kestromCompatible) {
+        kestrom_->setTristate(false);
+        kestrom_->setChecked(*v.kestromCompatible);
+    } else {
+        kestrom_->setCheckState(Qt::PartiallyChecked);
+    }
+    kestrom_->setEnabled(v.kestromCompatible.has_value());
     modbus_->setVisible(v.modbusShown);
+    send_->setEnabled(SubPanelOperations::canSend(v));
 }
 
 void SubPanelDialog::load() {
@@ -127,6 +139,7 @@ void SubPanelDialog::load() {
 }
 
 void SubPanelDialog::send() {
+    address_->commit();
     const auto v = view();
     runner_->run([&] { ops_.send(v); });
 }

@@ -48,6 +48,7 @@ private:
     QCheckBox* lastPanel_ = nullptr;
     QCheckBox* kestrom_ = nullptr;
     QPushButton* modbus_ = nullptr;
+    QPushButton* send_ = nullptr;
     QLineEdit* status_ = nullptr;
     WindowOperationRunner* runner_ = nullptr;
 };

@@ -61,8 +61,8 @@ bool SubPanelOperations::readCompatibility(SubPanelView& view, bool atOpening) {
     if (!view.kestromShown) return true;
     const auto flag = readSubPanelCompatibility(s_, atOpening ? CompatibilityRelease::AfterRead
                                                               : CompatibilityRelease::ByExchange);
-    // A read given up leaves the box clear rather than showing bytes of a failed exchange.
-    view.kestromCompatible = flag.value_or(false);
+    // A read given up leaves the flag unknown rather than showing bytes of a failed exchange.
+    view.kestromCompatible = flag;
     return flag.has_value();
 }
 
@@ -128,9 +128,13 @@ bool SubPanelOperations::writeCompatibility(bool set) {
     }
 }
 
+bool SubPanelOperations::canSend(const SubPanelView& view) {
+    return !view.kestromShown || view.kestromCompatible.has_value();
+}
+
 bool SubPanelOperations::send(const SubPanelView& view) {
     compatibilityWritten_ = false;
-    if (!disconnectedFromNetwork()) return false;
+    if (!canSend(view) || !disconnectedFromNetwork()) return false;
     const std::uint8_t baudCode =
         subLineBaudCodeForText(view.baudText).value_or(memory_.LastBaudCode);
     memory_.LastBaudCode = baudCode;
@@ -150,7 +154,7 @@ bool SubPanelOperations::send(const SubPanelView& view) {
 
     if (isKestromCompatible(state)) {
         clock.sleepMs(WritePauseMs);
-        compatibilityWritten_ = writeCompatibility(view.kestromCompatible);
+        compatibilityWritten_ = writeCompatibility(view.kestromCompatible.value_or(false));
     }
 
     clock.sleepMs(WritePauseMs);

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 namespace vtl {
 
@@ -16,7 +17,8 @@ struct SubPanelView {
     QString baudText = QStringLiteral("38400");
     bool lastPanel = false;
     bool kestromShown = false;
-    bool kestromCompatible = false;
+    // Not known while its read was given up: the box then shows neither state.
+    std::optional<bool> kestromCompatible = false;
     bool modbusShown = false;
 
     bool operator==(const SubPanelView&) const = default;
@@ -49,8 +51,12 @@ public:
     // Identifies the controller again (following it to a neighbouring rate), reads its status and
     // compatibility flag; false if it was not found.
     bool load(SubPanelView& view);
+    // Whether Send may go: every value it writes was read (a compatibility flag whose read was
+    // given up would go out as a guess).
+    static bool canSend(const SubPanelView& view);
     // Checks that the controller is off its network, writes the settings and follows the
-    // controller to its new address and rate; false if the address and baud write did not go out.
+    // controller to its new address and rate; false if the address and baud write did not go out,
+    // and at once, writing nothing, when the view holds a value that was not read.
     bool send(const SubPanelView& view);
     // Asks, checks that the controller is off its network, then wipes it; false if cancelled or
     // failed.

@@ -4,6 +4,7 @@
 #include "link/Session.h"
 #include "link/TransferBuffers.h"
 #include "shell/AboutBox.h"
+#include "shell/ApplicationIdentity.h"
 #include "shell/ConnectionDialog.h"
 #include "shell/ControllerWindows.h"
 #include "shell/HelpFile.h"
@@ -20,11 +21,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("QTZ"));
-    QApplication::setApplicationName(QStringLiteral("VTL"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Vantrel"));
-    QApplication::setApplicationVersion(QStringLiteral(VTL_VERSION));
-    QApplication::setWindowIcon(vtl::programIcon());
+    vtl::setApplicationIdentity();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(

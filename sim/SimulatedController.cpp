@@ -376,6 +376,9 @@ void SimulatedController::completeFrame() {
         consumeFault();
         return;
     }
+    if (header_[2] < 100 &&
+        options_.silentReads.contains(RecordKey{header_[2], header_[3], header_[4]}))
+        return;
     ++requestsServed_;
     if (header_[2] >= 100)
         handleWrite();

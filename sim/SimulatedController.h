@@ -27,16 +27,18 @@ struct ControllerOptions {
     int secondStationAfter = 0; // requests served before the second station is first heard
     std::optional<std::uint8_t> markerValue;
     std::int64_t responseDelayUs = 2'000;
-    std::int64_t talkIntervalUs = 25'000;       // Sub LAN: one frame on the bus per interval
-    int pollEvery = 3;                          // Sub LAN: every n-th own frame polls station 0
-    std::int64_t pollWindowUs = 80'000;         // how long a poll waits for 0x01 0x01
-    // A silence this long inside a frame cuts it short: the PC pauses 300 ms before every LAN frame,
-    // so after a request it gave up on, its next one starts afresh.
+    std::int64_t talkIntervalUs = 25'000; // Sub LAN: one frame on the bus per interval
+    int pollEvery = 3;                    // Sub LAN: every n-th own frame polls station 0
+    std::int64_t pollWindowUs = 80'000;   // how long a poll waits for 0x01 0x01
+    // A silence this long inside a frame cuts it short: the PC pauses 300 ms before every LAN
+    // frame, so after a request it gave up on, its next one starts afresh.
     std::int64_t frameGapUs = 250'000;
     std::int64_t busHoldTimeoutUs = 30'000'000; // Sub LAN: a silent PC loses the bus (0: never)
     bool paceBytes = true;                      // each byte takes ten bit times at the line rate
     // LAN controllers: the settings reply carries this result value after the block (100 bytes).
     std::optional<std::uint32_t> settingsResult;
+    // Reads of these records go unanswered, as from a controller that does not know them.
+    QList<RecordKey> silentReads;
 };
 
 // Misbehaviour on request. Applies to the next `count` answers (-1: to every answer).

@@ -16,6 +16,20 @@ void onSignal(int) {
     stopRequested = 1;
 }
 
+// "38/0/0" as a record key.
+std::optional<RecordKey> recordKeyOf(const QString& text) {
+    const QStringList parts = text.split(QLatin1Char('/'));
+    if (parts.size() != 3) return std::nullopt;
+    std::uint8_t values[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        bool ok = false;
+        const int value = parts[i].toInt(&ok);
+        if (!ok || value < 0 || value > 255) return std::nullopt;
+        values[i] = std::uint8_t(value);
+    }
+    return RecordKey{values[0], values[1], values[2]};
+}
+
 int fail(const QString& message) {
     std::fprintf(stderr, "vtl-sim: %s\n", qPrintable(message));
     return 2;
@@ -82,8 +96,19 @@ int main(int argc, char** argv) {
         {QStringLiteral("drop-write")},
         QStringLiteral("Acknowledge the N-th record write but do not store it."),
         QStringLiteral("N"));
+    const QCommandLineOption silentRead(
+        {QStringLiteral("silent-read")},
+        QStringLiteral("Leave every read of the record COMMAND/POINT/TABLE unanswered (may be "
+                       "repeated)."),
+        QStringLiteral("C/P/T"));
+    const QCommandLineOption record(
+        {QStringLiteral("record")},
+        QStringLiteral("Start with the record COMMAND/POINT/TABLE holding the bytes HEX (may be "
+                       "repeated)."),
+        QStringLiteral("C/P/T=HEX"));
     parser.addOptions({model, address, baud, typeCode, subPanelType, pty, tcp, log, cleared, dump,
-                       secondStation, secondStationAfter, marker, result, dropWrite});
+                       secondStation, secondStationAfter, marker, result, dropWrite, silentRead,
+                       record});
     parser.process(app);
 
     const auto chosen = modelFromName(parser.value(model));
@@ -131,6 +156,20 @@ int main(int argc, char** argv) {
         if (!ok) return fail(QStringLiteral("bad --result"));
         options.settingsResult = value;
     }
+    for (const QString& key : parser.values(silentRead)) {
+        const auto parsed = recordKeyOf(key);
+        if (!parsed) return fail(QStringLiteral("bad --silent-read"));
+        options.silentReads.append(*parsed);
+    }
+    QList<std::pair<RecordKey, QByteArray>> records;
+    for (const QString& value : parser.values(record)) {
+        const auto parsed = recordKeyOf(value.section(QLatin1Char('='), 0, 0));
+        const QByteArray hex = value.section(QLatin1Char('='), 1).toLatin1();
+        const QByteArray bytes = QByteArray::fromHex(hex);
+        if (!parsed || !value.contains(QLatin1Char('=')) || bytes.toHex() != hex.toLower())
+            return fail(QStringLiteral("bad --record"));
+        records.append({*parsed, bytes});
+    }
     int port = 0;
     if (parser.isSet(tcp)) {
         port = parser.value(tcp).toInt(&ok);
@@ -146,6 +185,8 @@ int main(int argc, char** argv) {
 
     SimulatedController controller(options);
     if (parser.isSet(cleared)) controller.memory().clear();
+    for (const auto& [key, bytes] : records)
+        controller.poke(key, bytes);
     if (parser.isSet(dropWrite)) {
         const int number = parser.value(dropWrite).toInt(&ok);
         if (!ok || number < 1) return fail(QStringLiteral("bad --drop-write"));

@@ -13,6 +13,7 @@
 #include "panels/SubPanelOperations.h"
 #include "routing/RoutingTableDialog.h"
 #include "shell/AboutBox.h"
+#include "shell/ApplicationIdentity.h"
 #include "shell/ConnectionDialog.h"
 #include "sim/DemoPorts.h"
 #include "sim/SimulatedController.h"
@@ -137,8 +138,7 @@ void shootSubLanWindows(Shooter& shooter) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Vantrel"));
-    QApplication::setWindowIcon(vtl::programIcon());
+    vtl::setApplicationIdentity();
     const QStringList args = QApplication::arguments();
     if (args.size() != 2 || args[1].startsWith(QLatin1Char('-'))) {
         QTextStream(stderr) << "Usage: vtl-screenshots FOLDER\n"

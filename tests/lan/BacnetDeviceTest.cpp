@@ -41,7 +41,7 @@ TEST(Bacnet, ShowsTheBlockAndWritesItBackWholeWithTheFieldsReplaced) {
     view.location = "";
     view.apduTimeout = "60000";
     view.tokenTimeout = "100";
-    view.maxMaster = "";
+    view.maxMaster = "0";
     ASSERT_EQ(rig.ops.ok(view), BacnetDeviceOperations::Outcome::Sent);
     EXPECT_EQ(rig.sim.ui.briefs(), QStringList{"[VTL] BACnet Configuration Sent"});
     EXPECT_EQ(rig.sim.ui.messages.last().icon, MessageIcon::None);
@@ -70,6 +70,12 @@ TEST(Bacnet, ChecksInOrderWithTheirMessages) {
          "Invalid Device Number. Configuration NOT Sent."},
         {with([](auto& v) { v.instance = "-1"; }),
          "Invalid Device Number. Configuration NOT Sent."},
+        // An emptied number field is no number, not a 0.
+        {with([](auto& v) {
+             v.instance = "";
+             v.name = "";
+         }),
+         "Invalid Device Number. Configuration NOT Sent."},
         {with([](auto& v) {
              v.name = "";
              v.apduTimeout = "49";
@@ -85,6 +91,7 @@ TEST(Bacnet, ChecksInOrderWithTheirMessages) {
         {with([](auto& v) { v.tokenTimeout = "101"; }),
          "Invalid Token Timeout. Configuration NOT Sent."},
         {with([](auto& v) { v.maxMaster = "128"; }), "Invalid Max Master. Configuration NOT Sent."},
+        {with([](auto& v) { v.maxMaster = ""; }), "Invalid Max Master. Configuration NOT Sent."},
     };
     BacnetRig rig;
     BacnetDeviceView view;
@@ -102,7 +109,7 @@ TEST(Bacnet, ChecksInOrderWithTheirMessages) {
 
     // Instance 0 may go without a name.
     EXPECT_EQ(rig.ops.ok(with([](auto& v) {
-        v.instance = "";
+        v.instance = "0";
         v.name = "";
     })),
               BacnetDeviceOperations::Outcome::Sent);
@@ -165,7 +172,7 @@ TEST(Bacnet, ShortLongAndOddReplies) {
     }
 }
 
-TEST(Bacnet, AFailedReadLeavesTheFieldsEmptyAndAWriteStartsFromZeros) {
+TEST(Bacnet, AFailedReadLeavesTheFieldsEmptyAndWritesNothing) {
     BacnetRig rig;
     rig.sim.controller.poke(LanRig::BacnetKey, bacnetBlock());
     rig.sim.buffers.ReplyBuffer.fill(0x55);
@@ -176,12 +183,16 @@ TEST(Bacnet, AFailedReadLeavesTheFieldsEmptyAndAWriteStartsFromZeros) {
     EXPECT_EQ(rig.sim.ui.briefs(), QStringList{"[VTL] Communication Error"});
     EXPECT_EQ(rig.sim.ui.messages[0].icon, MessageIcon::Exclamation);
 
+    // OK would write a block of zeros with the fields over it: refused without a word (the window
+    // offers no OK).
+    EXPECT_FALSE(rig.ops.canSend());
     view = clearedBacnetView();
     EXPECT_EQ(view, (BacnetDeviceView{"0", "", "", "", "50", "20", "127"}));
-    ASSERT_EQ(rig.ops.ok(view), BacnetDeviceOperations::Outcome::Sent);
-    QByteArray expected(164, '\0');
-    expected.replace(158, 6, QByteArray::fromHex("000000327f14"));
-    EXPECT_EQ(rig.written().toHex(' '), expected.toHex(' '));
+    rig.sim.ui.messages.clear();
+    EXPECT_EQ(rig.ops.ok(view), BacnetDeviceOperations::Outcome::Refused);
+    EXPECT_TRUE(rig.sim.ui.messages.isEmpty());
+    EXPECT_EQ(rig.requestsWithCommand(150), 0);
+    EXPECT_EQ(rig.written(), bacnetBlock());
 }
 
 TEST(Bacnet, AFailedWriteKeepsTheWindowOpen) {

@@ -118,13 +118,14 @@ TEST(LanControllerWindow, ButtonsCycleTheirCaptions) {
     EXPECT_EQ(w.press("card1"), "#1 Unused");
     EXPECT_EQ(w.press("card1"), "#1 Inputs");
 
-    // The address is held to 1..125 on leaving the field, and so it is sent.
+    // The address is held to 1..125 on leaving the field (emptied, it gets back the one it
+    // showed), and so it is sent.
     w.dialog.show();
     QApplication::setActiveWindow(&w.dialog);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w.dialog));
     auto* address = w.find<AddressSpinBox>("address");
     for (const auto& [typed, kept] :
-         std::vector<std::pair<QString, QString>>{{"300", "125"}, {"", "1"}, {"0", "1"}}) {
+         std::vector<std::pair<QString, QString>>{{"300", "125"}, {"", "125"}, {"0", "1"}}) {
         address->setFocus();
         address->setText(typed);
         w.find<QLineEdit>("modemString")->setFocus();

@@ -71,12 +71,12 @@ INSTANTIATE_TEST_SUITE_P(
                                [](LanControllerView& v) {
                                    v.addressText = "300";
                                    v.modemString = QString(40, u'x');
-                                   v.smtpText = "300.1..7";
+                                   v.smtpText = "10.2.0.255";
                                },
                                [](QByteArray& b) {
                                    b[9] = 125;
                                    b.replace(11, 32, QByteArray(32, 'x'));
-                                   b.replace(43, 4, QByteArray::fromHex("2c010007"));
+                                   b.replace(43, 4, QByteArray::fromHex("0a0200ff"));
                                }},
                       SendCase{"shortModemStringIsZeroPadded", sim::Model::Lan490,
                                [](LanControllerView& v) {
@@ -93,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
                                    v.subLanA = "57600";
                                    v.subLanB = "57600";
                                },
-                               [](QByteArray& b) { b[6] = 0; }}, // Sub LAN B alone goes back as 0
+                               [](QByteArray&) {}}, // each goes back as read
                       SendCase{"modeParity", sim::Model::Lan602,
                                [](LanControllerView& v) {
                                    v.subLanB = "Modbus";
@@ -109,11 +109,7 @@ INSTANTIATE_TEST_SUITE_P(
                                    v.subLanB = "????";
                                    v.mainNetwork = "????";
                                },
-                               [](QByteArray& b) {
-                                   b[6] = 0;
-                                   b[49] = 0;
-                                   b[53] = 2;
-                               }}),
+                               [](QByteArray& b) { b[6] = 0; }}), // mode and parity as read
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(LanSendEdges, UnknownBacnetCodeGoesBackUnchangedAndOneClickGives9600) {
@@ -127,8 +123,9 @@ TEST(LanSendEdges, UnknownBacnetCodeGoesBackUnchangedAndOneClickGives9600) {
     ASSERT_TRUE(ops.load(view));
     ASSERT_TRUE(ops.send(view));
     EXPECT_EQ(std::uint8_t(rig.settings()[47]), 0x20);
-    // Sub LAN A at 57600 kept "19200" and goes as 6.
-    EXPECT_EQ(std::uint8_t(rig.settings()[5]), 6);
+    // Sub LAN A at 57600, outside its list, shows "????" too and goes back as read.
+    EXPECT_EQ(view.subLanA, "????");
+    EXPECT_EQ(std::uint8_t(rig.settings()[5]), 2);
 
     EXPECT_EQ(view.bacnet, "????");
     view.bacnet = nextLanRate(LanRateList::Nine, view.bacnet);

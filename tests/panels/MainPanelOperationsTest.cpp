@@ -64,7 +64,7 @@ TEST_F(MainPanelOps, OpenShowsFirmwareAndEverythingRead) {
     EXPECT_EQ(view.firmwareLine, "Firmware version : 6.07");
 }
 
-TEST_F(MainPanelOps, OddReportedValuesLeaveControlsAsTheyWere) {
+TEST_F(MainPanelOps, OddReportedValuesShowAsUnknownAndGoBackAsRead) {
     // 9 input cards, Port C at 57600 (not one of its rates), roles 8.
     panel.settings = QByteArray::fromHex("090106060203010501080000000000000000");
     view.baudTexts[2] = "2400";
@@ -74,10 +74,10 @@ TEST_F(MainPanelOps, OddReportedValuesLeaveControlsAsTheyWere) {
     EXPECT_EQ(view.inCards, -1);
     EXPECT_EQ(view.outCards, 1);
     EXPECT_TRUE(view.lastPanel);
-    EXPECT_EQ(view.baudTexts[2], "2400");
+    EXPECT_EQ(view.baudTexts[2], "????");
     EXPECT_EQ(view.baudTexts[3], "38400");
-    EXPECT_EQ(view.portDRole, "McQuay");
-    EXPECT_EQ(view.portERole, "Main");
+    EXPECT_EQ(view.portDRole, "????");
+    EXPECT_EQ(view.portERole, "????");
 
     // Send refuses until an entry is chosen.
     panel.calls.clear();
@@ -85,9 +85,12 @@ TEST_F(MainPanelOps, OddReportedValuesLeaveControlsAsTheyWere) {
     EXPECT_TRUE(panel.calls.empty());
     view.inCards = 0;
     ASSERT_TRUE(ops.send(view));
-    // Port C goes out as the code of its text, roles as ("McQuay","Main") = 5.
-    EXPECT_EQ(sentSettings().toHex(), "00010606300301050105"
+    // Port C and the roles go back as read.
+    EXPECT_EQ(sentSettings().toHex(), "00010606020301050108"
                                       "0000000000000000");
+    // A press on "????" starts the button's cycle.
+    EXPECT_EQ(nextInCycle(baudCycle(MainPort::PortC), view.baudTexts[2]), "1200");
+    EXPECT_EQ(nextInCycle(portDRoleCycle(), view.portDRole), "Sub B");
 }
 
 TEST_F(MainPanelOps, CardCheck) {
@@ -164,16 +167,21 @@ TEST_F(MainPanelOps, ShortPasswordKeepsOldBytesBehindItsZero) {
                                               "6f210000");
 }
 
-TEST_F(MainPanelOps, FailedModemReadStillSendsTheHeldString) {
+TEST_F(MainPanelOps, AModemStringNeverReadIsNotSentUntilEntered) {
+    // Another window's string is still remembered.
+    memory.setModemStringText("ATDT5551234");
     panel.failingCommands = {38};
     panel.failingPoints = {31};
     ops.open(view);
     EXPECT_EQ(ui.briefs(), QStringList{"[Error] Communication Error"});
     EXPECT_EQ(state.PanelAddress, 5u); // the settings did arrive
+    EXPECT_FALSE(memory.ModemStringKnown);
     ui.messages.clear();
     ASSERT_TRUE(ops.send(view));
-    EXPECT_EQ(panel.written(31), QByteArray(32, '\0'));
+    EXPECT_EQ(panel.written(31), QByteArray());
+    EXPECT_EQ(panel.written(49).size(), 18);
 
+    // Entered, it is meant; the other window's bytes after it do not go along.
     memory.setModemStringText("ATZ");
     ops.send(view);
     EXPECT_EQ(panel.written(31), QByteArray("ATZ") + QByteArray(29, '\0'));

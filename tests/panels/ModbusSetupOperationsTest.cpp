@@ -16,23 +16,42 @@ ModbusView view(bool ascii, const char* baud, const char* data) {
 }
 
 TEST(ModbusSettingsRules, RecordToControlsAndBack) {
+    // OK pressed at once writes back what was read, "???" and odd mode bytes included.
     struct Row {
         ModbusBytes read;
         ModbusView shown;
-        ModbusBytes written; // OK pressed at once
     };
     for (const Row& r : {
-             Row{{1, 0, 52, 2}, view(true, "9600", "E-7-1"), {1, 0, 52, 2}},
-             Row{{0, 1, 52, 0}, view(false, "???", "N-8-1"), {0, 0, 52, 0}},
-             Row{{0, 0, 208, 19}, view(false, "2400", "O-8-1"), {0, 0, 208, 19}},
-             Row{{7, 0, 13, 3}, view(true, "38400", "O-7-1"), {1, 0, 13, 3}},
-             Row{{0, 0, 26, 18}, view(false, "19200", "E-8-1"), {0, 0, 26, 18}},
-             Row{{0, 0, 0, 0}, view(false, "???", "N-8-1"), {0, 0, 52, 0}},
-             Row{{1, 0, 99, 77}, view(true, "???", "???"), {1, 0, 52, 0}},
+             Row{{1, 0, 52, 2}, view(true, "9600", "E-7-1")},
+             Row{{0, 1, 52, 0}, view(false, "???", "N-8-1")},
+             Row{{0, 0, 208, 19}, view(false, "2400", "O-8-1")},
+             Row{{7, 0, 13, 3}, view(true, "38400", "O-7-1")},
+             Row{{0, 0, 26, 18}, view(false, "19200", "E-8-1")},
+             Row{{0, 0, 0, 0}, view(false, "???", "N-8-1")},
+             Row{{1, 0, 99, 77}, view(true, "???", "???")},
          }) {
         SCOPED_TRACE(r.shown.baudText.toStdString() + " " + r.shown.dataText.toStdString());
         EXPECT_EQ(modbusViewOf(r.read), r.shown);
-        EXPECT_EQ(modbusBytesOf(r.shown), r.written);
+        EXPECT_EQ(modbusBytesOf(r.shown, r.read), r.read);
+    }
+}
+
+TEST(ModbusSettingsRules, OnlyWhatTheUserChangedIsWritten) {
+    struct Row {
+        ModbusBytes read;
+        ModbusView edited;
+        ModbusBytes written;
+    };
+    for (const Row& r : {
+             // A baud chosen replaces both divisor bytes; a format left at "???" stays as read.
+             Row{{0, 1, 52, 77}, view(false, "9600", "???"), {0, 0, 52, 77}},
+             Row{{1, 0, 99, 77}, view(true, "???", "E-7-1"), {1, 0, 99, 2}},
+             // A change of mode is written as 0 or 1.
+             Row{{7, 0, 13, 3}, view(false, "38400", "N-8-1"), {0, 0, 13, 0}},
+             Row{{0, 0, 13, 0}, view(true, "38400", "E-7-1"), {1, 0, 13, 2}},
+         }) {
+        SCOPED_TRACE(r.edited.baudText.toStdString() + " " + r.edited.dataText.toStdString());
+        EXPECT_EQ(modbusBytesOf(r.edited, r.read), r.written);
     }
 }
 
@@ -70,11 +89,13 @@ TEST_F(ModbusWithSimulatedSubPanel, AGivenUpReadShowsZeroesNotTheBytesOfTheFaile
 }
 
 TEST_F(ModbusWithSimulatedSubPanel, AGivenUpWriteAsksThenEnds) {
+    ModbusView v;
+    ASSERT_TRUE(ops.open(v));
     rig.s.controller.faults.noAnswer = true;
     rig.s.ui.answer(MessageAnswer::Retry);
     EXPECT_FALSE(ops.ok(view(false, "9600", "N-8-1")));
     EXPECT_EQ(rig.s.ui.briefs(), QStringList(2, "[VTL] Problem Writing Modbus Configuration."));
-    EXPECT_EQ(rig.requests().size(), 2);
+    EXPECT_EQ(rig.requests().size(), 3);
 }
 
 } // namespace
