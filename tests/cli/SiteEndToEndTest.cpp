@@ -112,7 +112,7 @@ TEST_F(FourControllers, TheCensusAndTheSettingsOfEveryController) {
     ASSERT_EQ(error.error, QJsonParseError::NoError) << qPrintable(settings.out);
     EXPECT_EQ(document.keys(), (QStringList{"AHU-1", "LAN-9", "SUB-8", "Sub 7, roof"}));
     EXPECT_EQ(document.value("AHU-1").toObject().value("controller").toString(), "main panel");
-    EXPECT_TRUE(document.value("LAN-9").toObject().contains("computer-a"));
+    EXPECT_TRUE(document.value("LAN-9").toObject().contains("smtp"));
     EXPECT_EQ(document.value("SUB-8").toObject().value("address").toInt(), 8);
     // The summary goes with the messages, so the document stands alone.
     EXPECT_TRUE(settings.err.contains("4 controllers: 4 ok, 0 failed")) << qPrintable(settings.err);
