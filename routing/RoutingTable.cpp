@@ -2,6 +2,8 @@
 
 #include "link/ConnectionState.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 
 namespace vtl {
@@ -34,10 +36,9 @@ int hexValue(QChar c) {
     return c <= QLatin1Char('9') ? c.unicode() - '0' : c.unicode() - 'A' + 10;
 }
 
+// Tables are checked before a block is built from them; whatever else is left reads as 0.
 std::uint16_t mtuValue(const QString& text) {
-    bool ok = false;
-    const uint value = text.trimmed().toUInt(&ok);
-    return ok ? std::uint16_t(value) : 0;
+    return mtuNumber(text).value_or(0);
 }
 
 template <std::size_t N>
@@ -223,6 +224,67 @@ QString macText(std::span<const std::uint8_t> b) {
     for (std::size_t i = 0; i < 6; ++i)
         parts << QStringLiteral("%1").arg(b[i], 2, 16, QLatin1Char('0')).toUpper();
     return parts.join(QLatin1Char('-'));
+}
+
+std::optional<std::array<std::uint8_t, 4>> ipAddress(const QString& text) {
+    static const QRegularExpression quad(QRegularExpression::anchoredPattern(
+        QStringLiteral("([0-9]{1,3})\\.([0-9]{1,3})\\.([0-9]{1,3})\\.([0-9]{1,3})")));
+    const auto m = quad.match(text);
+    if (!m.hasMatch()) return std::nullopt;
+    std::array<std::uint8_t, 4> bytes{};
+    for (int i = 0; i < 4; ++i) {
+        const int v = m.capturedView(i + 1).toInt();
+        if (v > 255) return std::nullopt;
+        bytes[std::size_t(i)] = std::uint8_t(v);
+    }
+    return bytes;
+}
+
+std::optional<std::array<std::uint8_t, 6>> macAddress(const QString& text) {
+    static const QRegularExpression six(
+        QRegularExpression::anchoredPattern(QStringLiteral("[0-9A-F]{2}(-[0-9A-F]{2}){5}")));
+    if (!six.match(text).hasMatch()) return std::nullopt;
+    return macBytes(text);
+}
+
+std::optional<std::uint16_t> mtuNumber(const QString& text) {
+    static const QRegularExpression digits(
+        QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{1,5}")));
+    if (!digits.match(text).hasMatch()) return std::nullopt;
+    const uint v = text.toUInt();
+    if (v > 0xFFFF) return std::nullopt;
+    return std::uint16_t(v);
+}
+
+std::optional<RoutingTableProblem> checkRoutingTable(RoutingMode mode, const RoutingTable& table) {
+    const QString fourNumbers = QStringLiteral("Enter Four Numbers From 0 To 255.");
+    const auto rowProblem = [&](RoutingField field, int slot, const char* what, const QString& text,
+                                const QString& hint) {
+        return RoutingTableProblem{
+            field, slot,
+            QStringLiteral("%1 \"%2\" Of Panel %3 Is Not Valid: %4")
+                .arg(QLatin1String(what), text, table.rows[std::size_t(slot)].label, hint)};
+    };
+    for (int slot = 0; slot < routing::rowCount(mode); ++slot) {
+        const RoutingRow& r = table.rows[std::size_t(slot)];
+        if (!ipAddress(r.ip))
+            return rowProblem(RoutingField::Ip, slot, "IP Address", r.ip, fourNumbers);
+        if (!macAddress(r.mac))
+            return rowProblem(RoutingField::Mac, slot, "MAC Address", r.mac,
+                              QStringLiteral("Enter Six Pairs Of Hexadecimal Digits."));
+        if (mode == RoutingMode::Lan && !ipAddress(r.gateway))
+            return rowProblem(RoutingField::Gateway, slot, "Gateway", r.gateway, fourNumbers);
+    }
+    if (!ipAddress(table.subnetMask))
+        return RoutingTableProblem{RoutingField::SubnetMask, -1,
+                                   QStringLiteral("Subnet Mask \"%1\" Is Not Valid: %2")
+                                       .arg(table.subnetMask, fourNumbers)};
+    if (!mtuNumber(table.mtu))
+        return RoutingTableProblem{
+            RoutingField::Mtu, -1,
+            QStringLiteral("MTU \"%1\" Is Not Valid: Enter A Number From 0 To 65535.")
+                .arg(table.mtu)};
+    return std::nullopt;
 }
 
 std::vector<std::uint8_t> buildRoutingTableBlock(RoutingMode mode, const RoutingTable& table,
