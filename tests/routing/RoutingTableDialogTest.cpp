@@ -1,9 +1,11 @@
 #include "routing/RoutingTableDialog.h"
 #include "tests/routing/RoutingRig.h"
+#include "tests/support/Processes.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -352,6 +354,46 @@ TEST(RoutingTableWindow, ThePageIsANumberAndPgUpPgDnTurnIt) {
     w.turnTo(25);
     EXPECT_EQ(ip->text(), "10.0.0.100");
     EXPECT_EQ(w.dialog.operations().table().rows[99].ip, "10.0.0.100");
+}
+
+// Runs inside a private namespace with a small file system mounted at VTL_FULL_DISK (started by
+// the case below): an old table on it, the rest filled, then File Save onto the old table.
+TEST(RoutingTableWindowOnAFullDisk, DISABLED_FileSaveKeepsTheOldFile) {
+    const QString disk = qEnvironmentVariable("VTL_FULL_DISK");
+    ASSERT_FALSE(disk.isEmpty());
+    RoutingWindow w(RoutingMode::Lan);
+    const QString path = disk + QStringLiteral("/T.NET");
+    const QByteArray old(2502, 'o');
+    w.rig.writeFile(path, old);
+    QFile fill(disk + QStringLiteral("/fill"));
+    ASSERT_TRUE(fill.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    while (fill.write(QByteArray(512, '\0')) == 512) {
+    }
+    fill.close();
+    w.dialog.setFileChoosers([path] { return path; }, [path] { return path; });
+
+    w.press("fileSave");
+    ASSERT_EQ(w.rig.sim.ui.messages.size(), 1);
+    EXPECT_EQ(w.rig.sim.ui.messages[0].brief(),
+              "[Error] Error In Writing To The File. File May Be Marked As Read-Only.");
+    EXPECT_EQ(w.rig.sim.ui.messages[0].detail, "No space left on device");
+    EXPECT_EQ(w.rig.fileBytes(path), old);
+    QStringList left = QDir(disk).entryList(QDir::Files | QDir::Hidden);
+    left.sort();
+    EXPECT_EQ(left, (QStringList{"T.NET", "fill"}));
+}
+
+TEST(RoutingTableWindow, FileSaveOnAFullDiskKeepsTheOldFile) {
+    QTemporaryDir dir;
+    const RunResult run =
+        runProgram(QStringLiteral("unshare"),
+                   {"--mount", "--map-root-user", "sh", "-c",
+                    "mount -t tmpfs -o size=16k tmpfs \"$1\" && VTL_FULL_DISK=\"$1\" exec \"$2\" "
+                    "--gtest_also_run_disabled_tests "
+                    "--gtest_filter=RoutingTableWindowOnAFullDisk.DISABLED_FileSaveKeepsTheOldFile",
+                    "sh", dir.path(), QCoreApplication::applicationFilePath()});
+    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.out + run.err);
+    EXPECT_TRUE(run.out.contains("[  PASSED  ] 1 test.")) << qPrintable(run.out);
 }
 
 } // namespace
