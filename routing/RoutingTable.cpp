@@ -2,9 +2,8 @@
 
 #include "link/ConnectionState.h"
 
-#include <QRegularExpression>
-
 #include <algorithm>
+#include <cstdio>
 
 namespace vtl {
 
@@ -25,6 +24,10 @@ constexpr std::array<std::uint8_t, 6> LanTrailerBytes{165, 165, 1, 2, 4, 0};
 constexpr std::size_t MainEntrySize = 10;
 constexpr std::size_t MainSubnetMask = 1270;
 constexpr std::size_t MainMtu = 1274;
+
+bool isAsciiDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
 
 bool isHexDigit(QChar c) {
     return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
@@ -216,44 +219,55 @@ std::array<std::uint8_t, 6> macBytes(const QString& text) {
 }
 
 QString ipText(std::span<const std::uint8_t> b) {
-    return QStringLiteral("%1.%2.%3.%4").arg(b[0]).arg(b[1]).arg(b[2]).arg(b[3]);
+    char text[16];
+    const int n = std::snprintf(text, sizeof text, "%u.%u.%u.%u", unsigned(b[0]), unsigned(b[1]),
+                                unsigned(b[2]), unsigned(b[3]));
+    return QString::fromLatin1(text, n);
 }
 
 QString macText(std::span<const std::uint8_t> b) {
-    QStringList parts;
-    for (std::size_t i = 0; i < 6; ++i)
-        parts << QStringLiteral("%1").arg(b[i], 2, 16, QLatin1Char('0')).toUpper();
-    return parts.join(QLatin1Char('-'));
+    char text[18];
+    const int n = std::snprintf(text, sizeof text, "%02X-%02X-%02X-%02X-%02X-%02X", unsigned(b[0]),
+                                unsigned(b[1]), unsigned(b[2]), unsigned(b[3]), unsigned(b[4]),
+                                unsigned(b[5]));
+    return QString::fromLatin1(text, n);
 }
 
+// The checks take no memory: a Send checks every row, and the fuzzers every row of every input.
 std::optional<std::array<std::uint8_t, 4>> ipAddress(const QString& text) {
-    static const QRegularExpression quad(QRegularExpression::anchoredPattern(
-        QStringLiteral("([0-9]{1,3})\\.([0-9]{1,3})\\.([0-9]{1,3})\\.([0-9]{1,3})")));
-    const auto m = quad.match(text);
-    if (!m.hasMatch()) return std::nullopt;
     std::array<std::uint8_t, 4> bytes{};
-    for (int i = 0; i < 4; ++i) {
-        const int v = m.capturedView(i + 1).toInt();
-        if (v > 255) return std::nullopt;
-        bytes[std::size_t(i)] = std::uint8_t(v);
+    qsizetype pos = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (i > 0 && (pos >= text.size() || text[pos++] != QLatin1Char('.'))) return std::nullopt;
+        int value = 0;
+        int digits = 0;
+        for (; pos < text.size() && isAsciiDigit(text[pos]) && digits <= 3; ++pos, ++digits)
+            value = 10 * value + (text[pos].unicode() - '0');
+        if (digits == 0 || digits > 3 || value > 255) return std::nullopt;
+        bytes[i] = std::uint8_t(value);
     }
+    if (pos != text.size()) return std::nullopt;
     return bytes;
 }
 
 std::optional<std::array<std::uint8_t, 6>> macAddress(const QString& text) {
-    static const QRegularExpression six(
-        QRegularExpression::anchoredPattern(QStringLiteral("[0-9A-F]{2}(-[0-9A-F]{2}){5}")));
-    if (!six.match(text).hasMatch()) return std::nullopt;
+    if (text.size() != 17) return std::nullopt;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool fits = i % 3 == 2 ? text[i] == QLatin1Char('-') : isHexDigit(text[i]);
+        if (!fits) return std::nullopt;
+    }
     return macBytes(text);
 }
 
 std::optional<std::uint16_t> mtuNumber(const QString& text) {
-    static const QRegularExpression digits(
-        QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{1,5}")));
-    if (!digits.match(text).hasMatch()) return std::nullopt;
-    const uint v = text.toUInt();
-    if (v > 0xFFFF) return std::nullopt;
-    return std::uint16_t(v);
+    if (text.isEmpty() || text.size() > 5) return std::nullopt;
+    std::uint32_t value = 0;
+    for (const QChar c : text) {
+        if (!isAsciiDigit(c)) return std::nullopt;
+        value = 10 * value + std::uint32_t(c.unicode() - '0');
+    }
+    if (value > 0xFFFF) return std::nullopt;
+    return std::uint16_t(value);
 }
 
 std::optional<RoutingTableProblem> checkRoutingTable(RoutingMode mode, const RoutingTable& table) {
