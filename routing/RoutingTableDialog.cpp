@@ -138,21 +138,19 @@ void RoutingTableDialog::build() {
     settings->addStretch();
 
     auto* openButton = makeButton(QStringLiteral("File &Open"), QStringLiteral("fileOpen"));
-    auto* saveButton = makeButton(QStringLiteral("File Sa&ve"), QStringLiteral("fileSave"));
+    fileSave_ = makeButton(QStringLiteral("File Sa&ve"), QStringLiteral("fileSave"));
     auto* loadButton = makeButton(QStringLiteral("&Load"), QStringLiteral("load"));
     send_ = makeButton(QStringLiteral("&Send"), QStringLiteral("send"));
-    fileSave_ = saveButton;
-    auto* sendButton = send_;
     auto* clearButton = makeButton(QStringLiteral("Clea&r"), QStringLiteral("clear"));
     auto* closeButton = makeButton(QStringLiteral("&Close"), QStringLiteral("close"));
     connect(openButton, &QPushButton::clicked, this, &RoutingTableDialog::openFile);
-    connect(saveButton, &QPushButton::clicked, this, &RoutingTableDialog::saveFile);
+    connect(fileSave_, &QPushButton::clicked, this, &RoutingTableDialog::saveFile);
     connect(loadButton, &QPushButton::clicked, this, &RoutingTableDialog::load);
-    connect(sendButton, &QPushButton::clicked, this, &RoutingTableDialog::send);
+    connect(send_, &QPushButton::clicked, this, &RoutingTableDialog::send);
     connect(clearButton, &QPushButton::clicked, this, &RoutingTableDialog::clear);
     connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
     auto* buttons = new QHBoxLayout;
-    for (auto* b : {openButton, saveButton, loadButton, sendButton, clearButton, closeButton})
+    for (auto* b : {openButton, fileSave_, loadButton, send_, clearButton, closeButton})
         buttons->addWidget(b);
     buttons->addWidget(addHelp(*this, ops_.session().ui, help::RoutingTable));
 
