@@ -5,16 +5,11 @@
 #include <QCoreApplication>
 #include <QSaveFile>
 
-#include <csignal>
 #include <cstdio>
 
 using namespace vtl::sim;
 
 namespace {
-
-void onSignal(int) {
-    stopRequested = 1;
-}
 
 int fail(const QString& message) {
     std::fprintf(stderr, "vtl-sim: %s\n", qPrintable(message));
@@ -137,12 +132,7 @@ int main(int argc, char** argv) {
         if (!ok || port < 0 || port > 65535) return fail(QStringLiteral("bad --tcp port"));
     }
 
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
+    stopOnSignals();
 
     SimulatedController controller(options);
     if (parser.isSet(cleared)) controller.memory().clear();
