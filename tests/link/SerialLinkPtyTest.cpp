@@ -30,8 +30,9 @@ TEST(SerialLinkOnAPty, ReadTimeoutBytesBothWaysAndPurge) {
                         std::chrono::steady_clock::now() - start)
                         .count();
     EXPECT_TRUE(link.ReadTimedOut);
+    // Never before the time-out; after it, a busy machine may be slow to wake us, but not for long.
     EXPECT_GE(ms, 105);
-    EXPECT_LT(ms, 400);
+    EXPECT_LT(ms, 1500);
 
     // A purge keeps what was written...
     for (std::uint8_t b : {0x41, 0x31, 0x00, 0xFF})
