@@ -93,6 +93,12 @@ int main(int argc, char** argv) {
     // In real time the program on the other end may be slowed by a busy machine: a poll waits
     // longer for its answer than on virtual time, so a late answer is not taken for a stray byte.
     options.pollWindowUs = 300'000;
+    // A pseudo-terminal's bytes leave only when we read them: a run of the program that ends while
+    // this process is not scheduled may close the line before its last bytes (the release of the
+    // bus) are read, and they are lost. The bus then comes back after a few seconds of silence,
+    // sooner than the next program's listening gives up, and later than any pause a program makes
+    // while it holds the bus (2 s before a memory clear is acknowledged).
+    options.busHoldTimeoutUs = 5'000'000;
     options.address = parser.value(address).toInt(&ok);
     if (!ok || options.address < 0 || options.address > 255)
         return fail(QStringLiteral("bad --address"));
