@@ -2,6 +2,7 @@
 // controller heard or sent is in the trace, in order, with its fields and checks.
 #include "link/LineTrace.h"
 #include "link/Connect.h"
+#include "link/LineTraceTable.h"
 #include "tests/support/SimSession.h"
 
 #include <QBuffer>
@@ -9,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <QTextStream>
 
 #include <gtest/gtest.h>
 
@@ -193,6 +195,106 @@ TEST(LineTrace, AFileThatCannotBeWrittenIsSaidSo) {
     QString why;
     EXPECT_FALSE(LineTrace::create(QStringLiteral("/nonexistent/dir/x.trace"), clock, &why));
     EXPECT_FALSE(why.isEmpty());
+}
+
+// Takes `budget` bytes, then takes part of one more write and fails the next: a disk filling up.
+class FillingDevice final : public QIODevice {
+public:
+    explicit FillingDevice(qint64 budget) : budget_(budget) { open(QIODevice::WriteOnly); }
+    QByteArray written;
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 len) override {
+        if (budget_ <= 0) {
+            setErrorString(QStringLiteral("No space left on device"));
+            return -1;
+        }
+        const qint64 n = std::min(len, budget_);
+        written.append(data, n);
+        budget_ -= n;
+        return n;
+    }
+
+private:
+    qint64 budget_;
+};
+
+TEST(LineTrace, AFullDiskIsToldOnceAndTheTraceStops) {
+    VirtualClock clock;
+    auto device = std::make_unique<FillingDevice>(150);
+    FillingDevice* out = device.get();
+    LineTrace trace(std::move(device), clock);
+    QStringList told;
+    trace.setFailureHandler([&told](const QString& why) { told << why; });
+    for (int i = 0; i < 5; ++i)
+        trace.event(QStringLiteral("purge"));
+
+    EXPECT_FALSE(trace.ok());
+    EXPECT_EQ(told, QStringList{"No space left on device"});
+    EXPECT_EQ(out->written.size(), 150);
+}
+
+TEST(LineTrace, AFileWhoseFirstLineCannotBeWrittenIsRefused) {
+    if (!QFile::exists(QStringLiteral("/dev/full"))) GTEST_SKIP() << "no /dev/full here";
+    VirtualClock clock;
+    QString why;
+    EXPECT_FALSE(LineTrace::create(QStringLiteral("/dev/full"), clock, &why));
+    EXPECT_EQ(why, QStringLiteral("No space left on device"));
+}
+
+QString table(const QByteArray& trace, bool full = false) {
+    QBuffer in;
+    in.setData(trace);
+    in.open(QIODevice::ReadOnly);
+    QString text;
+    QTextStream out(&text);
+    const TraceTableResult result = writeTraceTable(in, out, full);
+    out.flush();
+    return result == TraceTableResult::Shown ? text : QStringLiteral("refused");
+}
+
+// What the table makes of every line a trace can hold, and of lines no trace writes.
+TEST(LineTraceTable, EachLineBecomesOneRowOrIsSaidToBeDamaged) {
+    const QByteArray head = R"({"trace":"Vantrel line trace","version":1})"
+                            "\n";
+    const QString columns =
+        "      ms  dir framing panel net cmd point table length  checks             bytes\n";
+    const QByteArray frame =
+        R"({"t":333.8,"kind":"frame","dir":"tx","framing":"LAN","panel":127,"network":0,)"
+        R"("command":42,"point":18,"table":2,"length":0,"checks":{},)"
+        R"("hex":"41 41 41 41 41 31 32 33 34 35 7F 00 2A 12 02 00 00 AB"})";
+    struct Row {
+        const char* name;
+        QByteArray lines; // after the head
+        QString rows;     // after the column names
+    };
+    const Row rows[] = {
+        {"an event", R"({"t":17.1,"kind":"event","event":"open","baud":115200})",
+         "    17.1  --  open 115200 baud\n"},
+        {"a frame, its bytes cut to 16", frame,
+         "   333.8  tx  LAN       127   0  42    18     2      0  -                  41 41 41 41 "
+         "41 31 32 33 34 35 7F 00 2A 12 02 00 ... (18 bytes)\n"},
+        {"a failed frame",
+         R"({"t":5,"kind":"frame","dir":"rx","framing":"Sub LAN","checks":{"sum":"failed"},)"
+         R"("failure":"data sum"})",
+         "     5.0  rx  Sub LAN     0   0   0     0     0      0  sum failed         -\n"
+         "          FAILED: data sum\n"},
+        {"a line cut off by a crash", R"({"t":5,"kind":"fr)", "line 2 is cut short or damaged\n"},
+        {"empty lines", "\n\n", ""},
+        {"a line longer than any trace writes",
+         QByteArray(MaxTraceLineLength + 10, 'x') + "\n" +
+             R"({"t":1,"kind":"event","event":"purge"})",
+         "line 2 is longer than a trace writes\n     1.0  --  purge\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(table(head + row.lines), columns + row.rows);
+    }
+    EXPECT_TRUE(table(head + frame, true).contains(QStringLiteral("00 00 AB")));
+    for (const QByteArray& notATrace :
+         {QByteArray(), QByteArray("QTZ PANEL FILE"), QByteArray(MaxTraceLineLength + 1, '{')})
+        EXPECT_EQ(table(notATrace), QStringLiteral("refused"));
 }
 
 } // namespace
