@@ -69,17 +69,18 @@ QString row(const QJsonObject& line, bool full) {
 
 enum class LineRead { Line, TooLong, End, Error };
 
-// One line, without its end, of at most MaxTraceLineLength bytes; the rest of a longer line is read
+// One line, without its end, of at most `maxLength` bytes; the rest of a longer line is read
 // through in pieces of that size and dropped, so a file without line ends never fills memory.
 class LineReader {
 public:
-    explicit LineReader(QIODevice& in) : in_(in), buffer_(MaxTraceLineLength + 2, '\0') {}
+    LineReader(QIODevice& in, qint64 maxLength)
+        : in_(in), maxLength_(maxLength), buffer_(maxLength + 2, '\0') {}
 
     LineRead next(QByteArray& line) {
         const qint64 n = readPiece();
         if (n <= 0) return n == 0 || in_.atEnd() ? LineRead::End : LineRead::Error;
         line = QByteArray(buffer_.constData(), n);
-        if (line.endsWith('\n') || n <= MaxTraceLineLength) {
+        if (line.endsWith('\n') || n <= maxLength_) {
             line = line.trimmed();
             return LineRead::Line;
         }
@@ -91,10 +92,11 @@ public:
     }
 
 private:
-    // Up to MaxTraceLineLength + 1 bytes, ending after the first line end if there is one.
+    // Up to maxLength_ + 1 bytes, ending after the first line end if there is one.
     qint64 readPiece() { return in_.readLine(buffer_.data(), buffer_.size()); }
 
     QIODevice& in_;
+    qint64 maxLength_;
     QByteArray buffer_;
 };
 
@@ -106,8 +108,8 @@ bool isTraceHead(const QByteArray& text) {
 
 } // namespace
 
-TraceTableResult writeTraceTable(QIODevice& in, QTextStream& out, bool full) {
-    LineReader reader(in);
+TraceTableResult writeTraceTable(QIODevice& in, QTextStream& out, bool full, qint64 maxLineLength) {
+    LineReader reader(in, maxLineLength);
     QByteArray text;
     switch (reader.next(text)) {
     case LineRead::Line:

@@ -18,7 +18,8 @@ enum class TraceTableResult {
 inline constexpr qint64 MaxTraceLineLength = 256 * 1024;
 
 // Reads the trace from `in` and writes the table to `out`. Without `full`, long byte runs are cut
-// to their first 16 bytes and a count.
-TraceTableResult writeTraceTable(QIODevice& in, QTextStream& out, bool full);
+// to their first 16 bytes and a count. Lines longer than `maxLineLength` are skipped.
+TraceTableResult writeTraceTable(QIODevice& in, QTextStream& out, bool full,
+                                 qint64 maxLineLength = MaxTraceLineLength);
 
 } // namespace vtl
