@@ -19,8 +19,10 @@ QString opt(const char* name) {
     return QString::fromLatin1(name);
 }
 
-// The options through which a command reads or writes a file of its own.
-const QStringList FileOptions = {QStringLiteral("in"), QStringLiteral("out")};
+// The options through which a command reads or writes a file of its own, and the port: a trace
+// written into a serial device would go to the controller.
+const QStringList FileOptions = {QStringLiteral("in"), QStringLiteral("out"),
+                                 QStringLiteral("port")};
 
 // The file a path leads to, whether it exists yet or not: links followed, "." and ".." gone.
 QString resolvedPath(const QString& path, int linksLeft = 16) {
@@ -122,7 +124,7 @@ std::optional<ConnectionChoice> connectionChoice(const QCommandLineParser& parse
         }
         if (const auto clash = traceClash(parser, choice.tracePath)) {
             err << "--trace " << choice.tracePath << " is the file of " << *clash
-                << ": the trace would replace it" << Qt::endl;
+                << ": the trace would write over it" << Qt::endl;
             return std::nullopt;
         }
     }

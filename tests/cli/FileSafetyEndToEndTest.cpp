@@ -182,15 +182,18 @@ TEST(TraceOption, AFileOfTheCommandItselfIsRefusedBeforeConnecting) {
         {"verify", "--in", panel, dir.filePath(QStringLiteral("to-panel.jsonl"))},
         {"backup", "--out", fresh, fresh},
         {"backup", "--out", fresh, dir.filePath(QStringLiteral("to-new.jsonl"))},
+        // written into the line, the trace would go to the controller
+        {"identify", "--port", sim.port, sim.port},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.trace.toStdString());
-        const RunResult run =
-            runProgram(Cli, QStringList{row.command} + connection(sim.port) +
-                                QStringList{row.fileOption, row.file, "--trace", row.trace});
+        QStringList args = QStringList{row.command} + connection(sim.port);
+        if (QLatin1String(row.fileOption) != QLatin1String("--port"))
+            args << row.fileOption << row.file;
+        const RunResult run = runProgram(Cli, args + QStringList{"--trace", row.trace});
         EXPECT_EQ(run.exitCode, 2) << qPrintable(run.err);
         EXPECT_EQ(run.err,
-                  QStringLiteral("--trace %1 is the file of %2: the trace would replace it\n")
+                  QStringLiteral("--trace %1 is the file of %2: the trace would write over it\n")
                       .arg(row.trace, QString::fromLatin1(row.fileOption)));
     }
     ASSERT_EQ(sim.stop(), 0) << qPrintable(sim.errors);
