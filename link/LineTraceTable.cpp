@@ -74,7 +74,7 @@ enum class LineRead { Line, TooLong, End, Error };
 class LineReader {
 public:
     LineReader(QIODevice& in, qint64 maxLength)
-        : in_(in), maxLength_(maxLength), buffer_(maxLength + 2, '\0') {}
+        : in_(in), maxLength_(maxLength), buffer_(maxLength + 2, Qt::Uninitialized) {}
 
     LineRead next(QByteArray& line) {
         const qint64 n = readPiece();
