@@ -9,6 +9,6 @@ namespace vtl::cli {
 
 // Compares the connected controller with a panel file and prints the result; the exit status.
 int reportVerify(CommandContext& ctx, Session& session, PanelFamily family, const QString& path,
-                 bool ethernetSent, VerifyCase verifyCase = VerifyCase::AfterRestore);
+                 bool ethernetSent, VerifyCase verifyCase);
 
 } // namespace vtl::cli

@@ -19,7 +19,7 @@ enum class VerifyCase { AfterRestore, OnItsOwn };
 // when the backup did not finish (it has said why itself; `error` is then empty).
 std::optional<Comparison> verifyController(Session& session, PanelFamily family,
                                            const QString& path, bool ethernetSent, QString* error,
-                                           VerifyCase verifyCase = VerifyCase::AfterRestore);
+                                           VerifyCase verifyCase = VerifyCase::OnItsOwn);
 
 // The result in a few lines for a message box or the terminal: the differences (at most
 // `maxLines`), then "N records match, M differ, K as the restore rules leave them".
