@@ -105,12 +105,6 @@ TEST(DamagedPanelFile, RestoreSendsNothingNotEvenTheClear) {
         {"1000 bytes of garbage appended",
          good + QByteArray(1000, '\x35'),
          {"[Error] Invalid Panel File."}},
-        {"three stray bytes",
-         good + QByteArray("\x01\x02\x03", 3),
-         {"[Error] Invalid Panel File.", "  3 bytes after the last record are not a record."}},
-        {"a record no main panel has",
-         good + QByteArray::fromHex("6300000100") + "x",
-         {"[VTL] Invalid Panel File.", "  Record 4 of the file: command 99, point 0, table 0."}},
     };
     QTemporaryDir dir;
     SimProcess sim(Sim, {"--model", "main", "--address", "7", "--baud", "38400", "--pty", "--log"});

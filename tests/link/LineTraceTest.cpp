@@ -197,52 +197,6 @@ TEST(LineTrace, AFileThatCannotBeWrittenIsSaidSo) {
     EXPECT_FALSE(why.isEmpty());
 }
 
-// Takes `budget` bytes, then takes part of one more write and fails the next: a disk filling up.
-class FillingDevice final : public QIODevice {
-public:
-    explicit FillingDevice(qint64 budget) : budget_(budget) { open(QIODevice::WriteOnly); }
-    QByteArray written;
-
-protected:
-    qint64 readData(char*, qint64) override { return -1; }
-    qint64 writeData(const char* data, qint64 len) override {
-        if (budget_ <= 0) {
-            setErrorString(QStringLiteral("No space left on device"));
-            return -1;
-        }
-        const qint64 n = std::min(len, budget_);
-        written.append(data, n);
-        budget_ -= n;
-        return n;
-    }
-
-private:
-    qint64 budget_;
-};
-
-TEST(LineTrace, AFullDiskIsToldOnceAndTheTraceStops) {
-    VirtualClock clock;
-    auto device = std::make_unique<FillingDevice>(150);
-    FillingDevice* out = device.get();
-    LineTrace trace(std::move(device), clock);
-    QStringList told;
-    trace.setFailureHandler([&told](const QString& why) { told << why; });
-    for (int i = 0; i < 5; ++i)
-        trace.event(QStringLiteral("purge"));
-
-    EXPECT_FALSE(trace.ok());
-    EXPECT_EQ(told, QStringList{"No space left on device"});
-    EXPECT_EQ(out->written.size(), 150);
-}
-
-TEST(LineTrace, AFileWhoseFirstLineCannotBeWrittenIsRefused) {
-    if (!QFile::exists(QStringLiteral("/dev/full"))) GTEST_SKIP() << "no /dev/full here";
-    VirtualClock clock;
-    QString why;
-    EXPECT_FALSE(LineTrace::create(QStringLiteral("/dev/full"), clock, &why));
-    EXPECT_EQ(why, QStringLiteral("No space left on device"));
-}
-
 QString table(const QByteArray& trace, bool full = false) {
     QBuffer in;
     in.setData(trace);
