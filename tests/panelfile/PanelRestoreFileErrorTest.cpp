@@ -107,6 +107,9 @@ TEST(PanelRestoreFileError, DamagedFileSendsNothing) {
          "Command 107 Block 108 is cut short: the file holds 995 of its 27499 bytes."},
         {"a record too long to send, cut short", QByteArray::fromHex("1000000028") + content(300),
          "Program Code Block 1 is cut short: the file holds 300 of its 10240 bytes."},
+        // far more than any controller's memory, in whole records too long to send
+        {"4 MB of records", (QByteArray::fromHex("100000ffff") + filled(65535, 1)).repeated(65),
+         "The records take more than 4194304 bytes, more than any controller holds."},
     };
     for (const Family& f : {Family{Model::Main, PanelFamily::Main, 1005},
                             Family{Model::Lan490, PanelFamily::Lan, 2005},
