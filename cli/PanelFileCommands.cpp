@@ -103,7 +103,8 @@ int runRestore(CommandContext& ctx) {
     PanelRestore restore(session, *family);
     if (restore.run(path) != RestoreOutcome::Finished) return ExitFailed;
     if (!parser.isSet(opt("verify"))) return ExitDone;
-    return reportVerify(ctx, session, *family, path, restore.ethernetSent());
+    return reportVerify(ctx, session, *family, path, restore.ethernetSent(),
+                        VerifyCase::AfterRestore);
 }
 
 } // namespace vtl::cli
