@@ -45,7 +45,8 @@ void PanelRestore::status(const QString& text) {
 }
 
 void PanelRestore::reportProgress(int done, int total) {
-    session_.ui.setProgress({done, total, effectiveBaudRate(session_.state)});
+    session_.ui.setProgress(
+        {done, total, effectiveBaudRate(session_.state), ProgressUnit::Records, stalledUs_ / 1000});
 }
 
 // Cancel at a record boundary ends as Abort does: nothing more is sent and a sub panel gets its
@@ -73,6 +74,7 @@ RestoreOutcome PanelRestore::run(const QString& path) {
 }
 
 RestoreOutcome PanelRestore::run(QIODevice& file) {
+    stalledUs_ = 0;
     mainFile_ = false;
     lastExchangeOk_ = false;
     ethernetSent_ = false;
@@ -141,7 +143,7 @@ PanelRestore::ClearResult PanelRestore::clearController() {
         reportProgress(i, steps);
         if (cancelled()) return ClearResult::Cancelled;
         if (!session_.exchange.write(std::uint8_t(session_.state.PanelAddress), cmd::ClearMemory))
-            return ClearResult::Failed;
+            return cancelled() ? ClearResult::Cancelled : ClearResult::Failed;
     }
     // Time for the controller to set up its empty memory before the first write.
     for (int i = 1; i < dots; ++i) {
@@ -216,16 +218,24 @@ RestoreOutcome PanelRestore::sendRecords(QIODevice& file, const PanelFileHeader&
 PanelRestore::SendResult PanelRestore::send(const RecordPlan& plan, const QByteArray& data) {
     const std::span<const std::uint8_t> bytes(
         reinterpret_cast<const std::uint8_t*>(data.constData()), std::size_t(data.size()));
+    UserInterface& ui = session_.ui;
     for (;;) {
         status(plan.status);
+        const std::int64_t attemptUs = session_.clock.nowUs();
         // Every attempt sends the record's bytes afresh, whatever the last one left behind.
         lastExchangeOk_ =
             session_.exchange.write(std::uint8_t(session_.state.PanelAddress), plan.write, bytes);
         if (lastExchangeOk_) return SendResult::Sent;
+        // Cancel during a failed write, or while its question is answered, ends as Abort does.
+        if (ui.cancelRequested()) return SendResult::Aborted;
 
-        switch (session_.ui.message(QStringLiteral("Problem Sending Data."), Vtl,
-                                    MessageButtons::AbortRetryIgnore, MessageIcon::Exclamation)) {
+        const MessageAnswer answer =
+            ui.message(QStringLiteral("Problem Sending Data."), Vtl,
+                       MessageButtons::AbortRetryIgnore, MessageIcon::Exclamation);
+        stalledUs_ += session_.clock.nowUs() - attemptUs;
+        switch (answer) {
         case MessageAnswer::Retry:
+            if (ui.cancelRequested()) return SendResult::Aborted;
             continue;
         case MessageAnswer::Ignore:
             return SendResult::Ignored;
