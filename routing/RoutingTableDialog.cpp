@@ -240,7 +240,9 @@ void RoutingTableDialog::load() {
 
 void RoutingTableDialog::send() {
     commitEdit();
-    runner_->run([&] { ops_.send(); });
+    // The line thread sends a copy of the table: nothing the window does meanwhile reaches it.
+    RoutingTableOperations sending = ops_;
+    runner_->run([&sending] { sending.send(); });
 }
 
 void RoutingTableDialog::clear() {
