@@ -7,6 +7,10 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <atomic>
+
+class QMessageBox;
+
 namespace vtl {
 
 // The desktop program's user interface: real message boxes, the connection window's title as the
@@ -35,9 +39,17 @@ public:
     void setStatusLine(QLineEdit* line);
     void setHelpPlaces(HelpPlaces places) { help_ = std::move(places); }
 
+    // The program is ending: the work on the line is asked to stop as Cancel asks it, every
+    // question from now on gets its safe answer without a box (the message goes to the log), and
+    // a box showing now is closed as its safe answer would close it.
+    void endProgram();
+    bool ending() const { return ending_.load(); }
+
 private:
     QWidget* parentForBoxes() const;
 
+    std::atomic<bool> ending_{false};
+    QPointer<QMessageBox> openBox_;
     QPointer<QWidget> titleWindow_;
     StatusLine statusLine_;
     ProgressDisplay* progress_ = nullptr;
