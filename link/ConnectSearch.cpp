@@ -120,6 +120,10 @@ bool findSubLanRate(Session& s, bool autoDetect) {
         if (cancelledBeforeTrying(s, attempt, tries)) return false;
         if (!fixedByServer) s.ui.setTitle(tryingTitle(s.state.BaudRate));
         const ListenResult heard = ListenForBaud(s);
+        if (heard == ListenResult::NothingUsable && s.ui.cancelRequested()) {
+            endCancelledSearch(s);
+            return false;
+        }
         if (heard != ListenResult::NothingUsable) s.ui.setProgress({});
         switch (heard) {
         case ListenResult::OneController:

@@ -489,7 +489,9 @@ void FrameExchange::WaitForPoll() {
             return;
         }
         const std::uint8_t b = link_.ReadByte();
-        if (cancelledWhileSilent()) {
+        // Nothing has been sent yet: a busy bus is as good a place to stop as a silent one.
+        if (link_.ui().cancelRequested()) {
+            link_.ReadTimedOut = true;
             pollCancelled_ = true;
             return;
         }
