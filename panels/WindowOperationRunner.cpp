@@ -178,8 +178,8 @@ private:
     // The running window's Cancel, and windows opened since the work began (its message boxes).
     bool allowed(QObject* receiver) const {
         QWidget* widget = widgetOf(receiver);
-        if (!widget) return qobject_cast<QWindow*>(receiver) != nullptr;
         // A window of the platform passes its events on to its widgets, which are asked then.
+        if (!widget) return qobject_cast<QWindow*>(receiver) != nullptr;
         OperationProgressBar* progress = active_->progress_;
         if (progress && (widget == progress || progress->isAncestorOf(widget))) return true;
         QWidget* window = widget->window();
