@@ -1,5 +1,6 @@
 #include "panels/WindowOperationRunner.h"
 
+#include "link/ThreadCall.h"
 #include "panels/OperationProgressBar.h"
 
 #include <QAbstractButton>
@@ -17,7 +18,6 @@
 #include <QWindow>
 
 #include <algorithm>
-#include <atomic>
 #include <memory>
 
 namespace vtl {
@@ -59,13 +59,13 @@ public:
         }();
         return *line;
     }
-    QObject* context() { return &context_; }
+    ThreadCall& calls() { return calls_; }
     bool isCurrent() const { return QThread::currentThread() == &thread_; }
 
 private:
     LineThread() {
         thread_.setObjectName(QStringLiteral("line"));
-        context_.moveToThread(&thread_);
+        calls_.moveToThread(&thread_);
         thread_.start();
     }
     void stop() {
@@ -74,15 +74,11 @@ private:
     }
 
     QThread thread_;
-    QObject context_;
+    ThreadCall calls_;
 };
 
-// One piece of work between the window's thread and the line thread. The hand-over both ways is
-// made with atomics of its own, so that it holds whatever Qt's queues do inside (and a thread
-// checker sees it). `finished` and `loop` belong to the window's thread.
-struct Handover {
-    std::atomic<bool> given{false};
-    std::atomic<bool> done{false};
+// The end of one piece of work, as the window's thread sees it.
+struct Finish {
     bool finished = false;
     QEventLoop* loop = nullptr;
 };
@@ -127,10 +123,11 @@ QWidget* widgetOf(QObject* receiver) {
 // through the work does not reach the window that opens after it.
 class LineGuard final : public QObject {
 public:
+    // Lives as long as the line thread, which outlives the application object: the thread's last
+    // hand-back may still be under way while that goes.
     static LineGuard& instance() {
         static auto* guard = [] {
             auto* made = new LineGuard;
-            made->setParent(qApp);
             qApp->installEventFilter(made);
             return made;
         }();
@@ -138,6 +135,8 @@ public:
     }
 
     WindowOperationRunner* active() const { return active_; }
+    // Runs what the line thread hands back on the window's thread.
+    ThreadCall& windowCalls() { return windowCalls_; }
 
     void begin(WindowOperationRunner* runner) {
         active_ = runner;
@@ -190,6 +189,7 @@ private:
     WindowOperationRunner* active_ = nullptr;
     QList<QPointer<QWidget>> windowsBefore_;
     QSet<int> heldKeys_;
+    ThreadCall windowCalls_{this};
 };
 
 // An input the running window's work must not see change: disabled or made read-only, and
@@ -295,31 +295,22 @@ bool WindowOperationRunner::run(const std::function<void()>& work) {
 // the work says it is done; but QCoreApplication::exit() ends every loop (and every loop started
 // after it at once), while the work still uses what lives in this frame: the wait goes on then.
 void WindowOperationRunner::runOnLine(const std::function<void()>& work) {
-    auto handover = std::make_shared<Handover>();
+    auto finish = std::make_shared<Finish>();
     QEventLoop loop;
-    handover->loop = &loop;
-    handover->given.store(true, std::memory_order_release);
-    QMetaObject::invokeMethod(
-        LineThread::instance().context(),
-        [handover, &work] {
-            (void)handover->given.load(std::memory_order_acquire);
-            work();
-            handover->done.store(true, std::memory_order_release);
-            QMetaObject::invokeMethod(
-                qApp,
-                [handover] {
-                    handover->finished = true;
-                    if (handover->loop) handover->loop->quit();
-                },
-                Qt::QueuedConnection);
-        },
-        Qt::QueuedConnection);
+    finish->loop = &loop;
+    ThreadCall& back = LineGuard::instance().windowCalls();
+    LineThread::instance().calls().post([finish, &work, &back] {
+        work();
+        back.post([finish] {
+            finish->finished = true;
+            if (finish->loop) finish->loop->quit();
+        });
+    });
     // A quit posted before exec() starts is delivered inside it.
     loop.exec();
-    while (!handover->finished)
+    while (!finish->finished)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    handover->loop = nullptr;
-    (void)handover->done.load(std::memory_order_acquire);
+    finish->loop = nullptr;
 }
 
 } // namespace vtl

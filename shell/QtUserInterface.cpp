@@ -1,12 +1,12 @@
 #include "shell/QtUserInterface.h"
 
+#include "link/ThreadCall.h"
+
 #include <QApplication>
 #include <QDebug>
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QThread>
-
-#include <atomic>
 
 namespace vtl {
 namespace {
@@ -64,31 +64,19 @@ MessageAnswer answerFor(int button, MessageButtons buttons) {
     }
 }
 
-// Runs `show` on the window's thread and returns once it has run. What the two threads hand each
-// other through `show` is handed over with atomics of their own, whatever Qt's queue does inside.
-template <typename Show> void onWindowThread(Show&& show) {
-    if (QThread::currentThread() == qApp->thread()) {
-        show();
-        return;
-    }
-    std::atomic<bool> given{false};
-    std::atomic<bool> shown{false};
-    given.store(true, std::memory_order_release);
-    QMetaObject::invokeMethod(
-        qApp,
-        [&] {
-            (void)given.load(std::memory_order_acquire);
-            show();
-            shown.store(true, std::memory_order_release);
-        },
-        Qt::BlockingQueuedConnection);
-    (void)shown.load(std::memory_order_acquire);
-}
-
 } // namespace
+
+QtUserInterface::QtUserInterface() : windowThread_(std::make_unique<ThreadCall>()) {
+    windowThread_->moveToThread(qApp->thread());
+}
 
 QtUserInterface::~QtUserInterface() {
     if (waiting_) QApplication::restoreOverrideCursor();
+}
+
+// Everything shown is shown on the window's thread; a worker waits until it has been.
+void QtUserInterface::onWindowThread(const std::function<void()>& show) {
+    windowThread_->run(show);
 }
 
 QWidget* QtUserInterface::parentForBoxes() const {

@@ -8,10 +8,14 @@
 #include <QWidget>
 
 #include <atomic>
+#include <functional>
+#include <memory>
 
 class QMessageBox;
 
 namespace vtl {
+
+class ThreadCall;
 
 // The desktop program's user interface: real message boxes, the connection window's title as the
 // progress display, the wait cursor, and the status line of the configuration window in front.
@@ -19,6 +23,7 @@ namespace vtl {
 // the worker waits until it is shown or answered.
 class QtUserInterface final : public UserInterface {
 public:
+    QtUserInterface();
     ~QtUserInterface() override;
 
     MessageAnswer message(const QString& text, const QString& caption, MessageButtons buttons,
@@ -47,7 +52,9 @@ public:
 
 private:
     QWidget* parentForBoxes() const;
+    void onWindowThread(const std::function<void()>& show);
 
+    std::unique_ptr<ThreadCall> windowThread_;
     std::atomic<bool> ending_{false};
     QPointer<QMessageBox> openBox_;
     QPointer<QWidget> titleWindow_;
