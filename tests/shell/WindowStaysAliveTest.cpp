@@ -67,7 +67,8 @@ struct Watcher {
             QAbstractButton* answer = box->button(QMessageBox::Yes);
             if (!answer) answer = box->button(QMessageBox::Ok);
             if (!answer) answer = box->button(QMessageBox::Abort);
-            if (answer) answer->click();
+            // Clicked as a user clicks: the work's own boxes take input while it runs.
+            if (answer) QTest::mouseClick(answer, Qt::LeftButton);
             return;
         }
         if (!backupButton->isEnabled()) ++ticksWhileBackupDisabled;
