@@ -36,7 +36,7 @@ public:
     // Why the last exchange failed; reason None after one that succeeded.
     const ExchangeFailure& lastFailure() const { return failure_; }
     // Sub LAN: waits for the poll to station 0 and answers it; leaves ReadTimedOut set if it gave
-    // up.
+    // up (or the user asked to stop while the line was silent).
     void WaitForPoll();
     // Sub LAN: hands the bus back.
     void ReleaseBus();
@@ -60,6 +60,7 @@ private:
     bool findReplyHeader(std::uint8_t command, std::uint8_t header[5]);
     bool receiveData(std::uint32_t length);
     bool failSubLan(FailureReason reason, QString detail);
+    bool cancelledWhileSilent() const;
     bool fail(FailureReason reason, QString detail);
     int readsSinceStart() const;
 
@@ -68,6 +69,7 @@ private:
     ExchangeFailure failure_;
     ExchangeTrace trace_;
     std::uint64_t readsAtStart_ = 0;
+    bool pollCancelled_ = false;
 };
 
 } // namespace vtl

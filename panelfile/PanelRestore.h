@@ -70,6 +70,8 @@ private:
     bool mainFile_ = false;
     bool lastExchangeOk_ = false;
     bool ethernetSent_ = false;
+    int recordsInFile_ = 0;      // for the progress display; 0 when unknown
+    std::int64_t stalledUs_ = 0; // failed writes and their questions
 };
 
 // The restore as the windows and the command line start it; true when the whole file was sent.
