@@ -166,7 +166,8 @@ TEST(SubPanelUsage, BadValuesAreUsageErrorsBeforeAnythingIsSent) {
              Row{{"settings", "--set", "modbus=yes"}, "modbus describes the controller"},
              Row{{"modbus", "--set", "mode=rtu", "--set", "format=E-7-1"},
                  "format E-7-1 does not belong to RTU mode"},
-             Row{{"modbus", "--set", "baud=4800"}, "baud takes 9600, 19200, 38400, 2400, not \"4800\""},
+             Row{{"modbus", "--set", "baud=4800"},
+                 "baud takes 9600, 19200, 38400, 2400, not \"4800\""},
              Row{{"clear"}, "--yes is required"},
          }) {
         // No such port: anything that got as far as connecting would fail with exit 1.
