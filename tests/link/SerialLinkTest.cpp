@@ -187,6 +187,24 @@ TEST(SerialLinkOnAPty, AStalledLineDoesNotHoldThePurgeOrTheClose) {
     EXPECT_FALSE(link.isOpen());
 }
 
+TEST(SerialLinkOnAPty, AFarEndThatWentAwayIsNamedWithItsDevice) {
+    ConnectionState state;
+    test::ScriptedUserInterface ui;
+    test::Pty pty;
+    ASSERT_TRUE(pty.ok());
+    state.PortName = pty.slavePath();
+    state.BaudRate = 38400;
+    SerialLink link{state, RealClock::instance(), ui};
+    ASSERT_TRUE(link.OpenPort());
+    pty.closeMaster();
+    EXPECT_EQ(link.ReadByte(), 0);
+    EXPECT_TRUE(link.ReadTimedOut);
+    const QString lost = link.lostLineReason();
+    EXPECT_TRUE(lost.startsWith(pty.slavePath() + " was removed or closed at the other end ("))
+        << qPrintable(lost);
+    EXPECT_FALSE(lost.contains("No error")) << qPrintable(lost);
+}
+
 TEST(SerialLinkOpen, MissingDeviceFailsQuietlyWithTheSystemsReason) {
     ConnectionState state;
     test::ScriptedUserInterface ui;
@@ -194,7 +212,7 @@ TEST(SerialLinkOpen, MissingDeviceFailsQuietlyWithTheSystemsReason) {
     state.PortName = QStringLiteral("/dev/vtl-no-such-port");
     state.BaudRate = 9600;
     EXPECT_FALSE(link.OpenPort());
-    EXPECT_FALSE(link.lastOpenError().isEmpty());
+    EXPECT_EQ(link.lastOpenError(), "/dev/vtl-no-such-port does not exist.");
     EXPECT_FALSE(link.WriteByte(0x41));
     EXPECT_EQ(link.ReadByte(), 0);
     EXPECT_TRUE(link.ReadTimedOut);
