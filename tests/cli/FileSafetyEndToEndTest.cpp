@@ -214,7 +214,7 @@ TEST(TraceOption, ATraceThatCannotBeWrittenIsRefusedAtTheStart) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err,
               QStringLiteral(
-                  "vtl-cli: cannot write the line trace /dev/full: No space left on device\n"));
+                  "vtl-cli restore: cannot write the line trace /dev/full: No space left on device\n"));
     EXPECT_TRUE(heard(sim.errors).isEmpty()) << qPrintable(sim.errors);
     EXPECT_EQ(readFile(panel), backup);
 }
