@@ -9,6 +9,8 @@
 namespace vtl::sim {
 namespace {
 
+constexpr std::int64_t WithheldReplyWaitUs = 30'000'000;
+
 const QByteArray LanPreamble("AAAAA12345");
 const QByteArray SubPreamble("EEE\x0E\x0F", 5);
 constexpr std::int64_t AckWaitUs = 1'000'000;
@@ -117,7 +119,7 @@ void SimulatedController::advance(std::int64_t nowUs) {
     if ((rx_ == Rx::BlockAck || rx_ == Rx::EmptyAck) && now_ >= ackDeadlineUs_) endAckWait();
     // A PC that went quiet while holding the bus loses it, as on a real sub network.
     if (bus_ == Bus::HeldByPc && options_.busHoldTimeoutUs > 0 &&
-        now_ - std::max(lastRxUs_, lastDueUs_) >= options_.busHoldTimeoutUs) {
+        now_ - pcQuietSinceUs() >= options_.busHoldTimeoutUs) {
         bus_ = Bus::Talking;
         nextTalkUs_ = now_;
         applyPendingMove();
@@ -155,7 +157,7 @@ std::int64_t SimulatedController::nextEventUs() const {
         if (bus_ == Bus::Talking) next = std::min(next, nextTalkUs_ < 0 ? now_ : nextTalkUs_);
         if (bus_ == Bus::PollWait) next = std::min(next, pollDeadlineUs_);
         if (bus_ == Bus::HeldByPc && options_.busHoldTimeoutUs > 0)
-            next = std::min(next, std::max(lastRxUs_, lastDueUs_) + options_.busHoldTimeoutUs);
+            next = std::min(next, pcQuietSinceUs() + options_.busHoldTimeoutUs);
     }
     return next;
 }
@@ -374,16 +376,29 @@ void SimulatedController::completeFrame() {
     if (!forMe_) return;
     if (const Faults* f = activeFaults(); f && f->noAnswer) {
         consumeFault();
+        withholdReply();
         return;
     }
     if (header_[2] < 100 &&
-        options_.silentReads.contains(RecordKey{header_[2], header_[3], header_[4]}))
+        options_.silentReads.contains(RecordKey{header_[2], header_[3], header_[4]})) {
+        withholdReply();
         return;
+    }
     ++requestsServed_;
     if (header_[2] >= 100)
         handleWrite();
     else
         handleRead();
+}
+
+// The PC waits for the reply we withhold (through the bus's traffic a Sub LAN reply was seen waited
+// for 11 s); that wait is not a silence of its own, and it does not lose the bus for it.
+void SimulatedController::withholdReply() {
+    pcWaitsUntilUs_ = now_ + WithheldReplyWaitUs;
+}
+
+std::int64_t SimulatedController::pcQuietSinceUs() const {
+    return std::max({lastRxUs_, lastDueUs_, pcWaitsUntilUs_});
 }
 
 void SimulatedController::abandonFrame(const QString& why) {

@@ -145,6 +145,8 @@ private:
     void dataByte(std::uint8_t byte);
     void completeFrame();
     void abandonFrame(const QString& why);
+    void withholdReply();
+    std::int64_t pcQuietSinceUs() const;
     void violation(const QString& what);
     void record(const FrameRecord& frame);
     void endAckWait();
@@ -213,6 +215,7 @@ private:
     // transmitter
     std::deque<OutByte> out_;
     std::int64_t lastDueUs_ = 0;
+    std::int64_t pcWaitsUntilUs_ = 0; // the end of the PC's wait for a reply we withheld
     std::optional<std::pair<std::int64_t, int>> pendingRate_; // (when, rate)
     // Sub LAN: a new address and settings byte, taken on when the bus comes back.
     std::optional<std::pair<int, std::uint8_t>> pendingMove_;
