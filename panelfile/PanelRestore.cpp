@@ -1,5 +1,6 @@
 #include "panelfile/PanelRestore.h"
 
+#include "history/KeepSnapshot.h"
 #include "link/CommandSet.h"
 #include "panelfile/BlockRecord.h"
 #include "panelfile/PanelFileQuestions.h"
@@ -79,6 +80,8 @@ RestoreOutcome PanelRestore::run(QIODevice& file) {
     PanelFileHeader header;
     if (const auto refused = checkHeader(file, header)) return *refused;
     if (const auto refused = acceptance(header)) return *refused;
+    if (!keepSnapshot(session_, {WriteOperation::Restore, {}, {}, backup_}))
+        return RestoreOutcome::NotKept;
 
     if (family_ != PanelFamily::Sub &&
         ask(session_.ui, PanelFileQuestions::ClearFirst) == MessageAnswer::Yes) {

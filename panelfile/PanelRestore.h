@@ -24,6 +24,7 @@ enum class RestoreOutcome {
     UnknownRecord, // a record with no catalogue entry; earlier records stay sent
     Damaged,       // the file ended inside a record, which was not sent; earlier records stay sent
     Aborted,       // the user gave up after a failed write; earlier records stay sent
+    NotKept,       // the snapshot before it could not be kept; nothing sent
 };
 
 // Sends the blocks of a panel file back to the connected controller, one write per record, with
@@ -37,6 +38,9 @@ public:
     RestoreOutcome run(const QString& path);
     // The same on a device already open for reading, positioned at the start of the file.
     RestoreOutcome run(QIODevice& file);
+
+    // The panel file Back Up First made just before; the restore's snapshot names it.
+    void setBackup(const QString& path) { backup_ = path; }
 
     // Whether the user let the last run send the file's Ethernet configuration.
     bool ethernetSent() const { return ethernetSent_; }
@@ -65,6 +69,7 @@ private:
     bool lastExchangeOk_ = false;
     bool ethernetSent_ = false;
     int recordsInFile_ = 0; // for the progress display; 0 when unknown
+    QString backup_;
 };
 
 // The restore as the windows and the command line start it; true when the whole file was sent.

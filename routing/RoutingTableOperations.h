@@ -54,6 +54,8 @@ public:
     bool load();
     // Writes the table to the controller at PanelAddress.
     bool send();
+    // Shows a snapshot's table as File Open shows a file's, so that Send writes it back.
+    void takeBack(const QByteArray& block);
     // Shows an empty table (255s in LAN mode, zeros in main panel mode); nothing is sent.
     void clear();
     // File Save and File Open of a chosen path; opening never talks to the controller.
