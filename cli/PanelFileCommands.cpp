@@ -4,6 +4,7 @@
 #include "cli/CompareCommands.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/Interrupt.h"
+#include "panelfile/BackUpFirst.h"
 #include "panelfile/PanelBackup.h"
 #include "panelfile/PanelFileQuestions.h"
 #include "panelfile/PanelRestore.h"
@@ -85,6 +86,10 @@ int runRestore(CommandContext& ctx) {
     parser.addOption({opt("send-anyway"), opt("Send a main panel file to a LAN controller.")});
     parser.addOption({opt("verify"), opt("Then read the controller back and compare it with the "
                                          "file (see verify).")});
+    parser.addOption({opt("backup-first"),
+                      opt("Back the controller up into a new file in DIR first; the restore starts "
+                          "only when that backup is complete."),
+                      opt("DIR")});
     if (auto status = parse(parser, ctx, "in")) return *status;
     const auto choice = connectionChoice(parser, ctx.err);
     if (!choice) return ExitUsage;
@@ -94,6 +99,8 @@ int runRestore(CommandContext& ctx) {
     ui.presetAnswer(PanelFileQuestions::SendEthernet, yesIf(parser.isSet(opt("send-ethernet"))));
     ui.presetAnswer(PanelFileQuestions::SendMainFileAnyway,
                     yesIf(parser.isSet(opt("send-anyway"))));
+    // The backup before a restore names the address it was made at, as a backup does by default.
+    ui.presetAnswer(PanelFileQuestions::MakeAddressSpecific, MessageAnswer::Yes);
     showProgressAndWatchCtrlC(ui);
     Session session(ConnectionState::instance(), TransferBuffers::instance(), RealClock::instance(),
                     ui);
@@ -101,6 +108,19 @@ int runRestore(CommandContext& ctx) {
     if (!family) return ExitFailed;
     const QString path = parser.value(opt("in"));
     PanelRestore restore(session, *family);
+    if (parser.isSet(opt("backup-first"))) {
+        QString why;
+        const QString backup =
+            backUpFirst(session, *family, parser.value(opt("backup-first")), &why);
+        if (backup.isEmpty()) {
+            ctx.err << "vtl-cli restore: the backup before the restore failed"
+                    << (why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why))
+                    << "; nothing sent" << Qt::endl;
+            return ExitFailed;
+        }
+        ctx.out << "backup: " << backup << Qt::endl;
+        restore.setBackup(backup);
+    }
     if (restore.run(path) != RestoreOutcome::Finished) return ExitFailed;
     if (!parser.isSet(opt("verify"))) return ExitDone;
     return reportVerify(ctx, session, *family, path, restore.ethernetSent());

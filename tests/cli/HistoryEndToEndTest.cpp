@@ -1,5 +1,5 @@
-// vtl-cli history and undo against vtl-sim on a pseudo-terminal, in real time: a changed setting
-// comes back, another controller is refused.
+// vtl-cli history, undo and restore --backup-first against vtl-sim on a pseudo-terminal, in real
+// time: a changed setting comes back, another controller is refused, a restore is backed up first.
 #include "tests/support/Processes.h"
 
 #include <QDir>
@@ -125,6 +125,52 @@ TEST(UndoEndToEnd, RefusesTheSnapshotOfAnotherControllerTypeOrAddress) {
     EXPECT_EQ(unknown.exitCode, 1);
     EXPECT_TRUE(unknown.err.startsWith("vtl-cli undo: no snapshot 20990101-000000-0000 in "))
         << qPrintable(unknown.err);
+}
+
+TEST(RestoreEndToEnd, BacksUpFirstAndStartsOnlyWhenThatBackupIsComplete) {
+    OwnHistory history;
+    QTemporaryDir dir;
+    SimProcess sim(QStringLiteral(VTL_SIM_EXE),
+                   {"--model", "sub4000", "--address", "7", "--baud", "38400", "--pty"});
+    ASSERT_FALSE(sim.port.isEmpty());
+    const auto run = [&sim](QStringList args) {
+        return runProgram(QStringLiteral(VTL_CLI_EXE), args << "--port" << sim.port << "--code"
+                                                            << "QOV"
+                                                            << "--sub-lan"
+                                                            << "--baud"
+                                                            << "38400");
+    };
+    const QString file = dir.filePath("PANEL7.PNL");
+    ASSERT_EQ(run({"backup", "--out", file}).exitCode, 0);
+
+    // A folder that cannot be made: no backup, so no restore.
+    QFile(dir.filePath("blocker")).open(QIODevice::WriteOnly);
+    const RunResult refused =
+        run({"restore", "--in", file, "--backup-first", dir.filePath("blocker/backups")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains(
+        QStringLiteral("vtl-cli restore: the backup before the restore failed (cannot create the "
+                       "folder %1); nothing sent\n")
+            .arg(QDir::toNativeSeparators(dir.filePath("blocker/backups")))))
+        << qPrintable(refused.err);
+    EXPECT_FALSE(refused.err.contains("Sending")) << qPrintable(refused.err);
+    EXPECT_TRUE(history.list().isEmpty());
+
+    const QString backups = dir.filePath("backups");
+    const RunResult restored = run({"restore", "--in", file, "--backup-first", backups});
+    ASSERT_EQ(restored.exitCode, 0) << qPrintable(restored.err);
+    const QStringList made = QDir(backups).entryList(QDir::Files);
+    ASSERT_EQ(made.size(), 1);
+    EXPECT_TRUE(made[0].startsWith("sub-panel-7-")) << qPrintable(made[0]);
+    const QString backup = QDir(backups).filePath(made[0]);
+    EXPECT_EQ(restored.out, "backup: " + backup + "\n");
+    // The controller held what the file holds: the backup before the restore is the same.
+    EXPECT_EQ(runProgram(QStringLiteral(VTL_CLI_EXE), {"diff", file, backup}).exitCode, 0);
+    const QJsonArray kept = history.list();
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(kept[0].toObject()["operation"].toString(), "restore");
+    EXPECT_EQ(kept[0].toObject()["backup"].toString(), backup);
+    EXPECT_EQ(sim.stop(), 0) << qPrintable(sim.errors);
 }
 
 } // namespace
