@@ -7,6 +7,7 @@
 #include "routing/RoutingTableOperations.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -29,26 +30,39 @@ std::optional<FileKind> fileKind(const QString& path) {
     return std::nullopt;
 }
 
-void fileError(UserInterface& ui, const char* text) {
+void fileError(UserInterface& ui, const char* text, const QString& reason = {}) {
     ui.message(QLatin1String(text), QLatin1String(F::ErrorCaption), MessageButtons::Ok,
-               MessageIcon::Stop);
+               MessageIcon::Stop, reason);
 }
 
 bool writeCsv(const QString& path, const RoutingTableOperations& ops, UserInterface& ui) {
     QSaveFile file(path);
-    const QByteArray text = RoutingTableCsv::write(ops.mode(), ops.table()).toUtf8();
-    if (file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit())
-        return true;
-    file.cancelWriting();
-    fileError(ui, F::WriteError);
-    return false;
+    const auto failure =
+        F::writeWhole(file, RoutingTableCsv::write(ops.mode(), ops.table()).toUtf8());
+    if (failure) fileError(ui, F::WriteError, *failure);
+    return !failure;
 }
+
+// A whole table is a few kilobytes; anything far larger is no table.
+constexpr qint64 MaxCsvSize = 1 << 20;
 
 std::optional<RoutingTableCsv::ReadResult> readCsv(const QString& path, CommandContext& ctx,
                                                    UserInterface& ui) {
+    // A device or a pipe may never end (or open).
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        fileError(ui, F::ReadError, QStringLiteral("not a regular file"));
+        return std::nullopt;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        fileError(ui, F::ReadError);
+        fileError(ui, F::ReadError, file.errorString());
+        return std::nullopt;
+    }
+    if (file.size() > MaxCsvSize) {
+        fileError(
+            ui, F::ReadError,
+            QStringLiteral("the file holds %1 bytes; a table takes far fewer").arg(file.size()));
         return std::nullopt;
     }
     auto csv = RoutingTableCsv::read(QString::fromUtf8(file.readAll()));
@@ -59,16 +73,40 @@ std::optional<RoutingTableCsv::ReadResult> readCsv(const QString& path, CommandC
     return csv;
 }
 
+// The file of --in, read and checked whole before the controller is called.
+struct InFile {
+    FileKind kind = FileKind::Net;
+    F::ReadResult net;
+    RoutingTableCsv::ReadResult csv;
+};
+
+std::optional<InFile> readInFile(const QString& path, FileKind kind, CommandContext& ctx,
+                                 UserInterface& ui) {
+    InFile in;
+    in.kind = kind;
+    if (kind == FileKind::Csv) {
+        auto csv = readCsv(path, ctx, ui);
+        if (!csv) return std::nullopt;
+        in.csv = std::move(*csv);
+        return in;
+    }
+    in.net = F::read(path);
+    if (!in.net.ok()) {
+        ui.message(in.net.refusal, QLatin1String(F::ErrorCaption), MessageButtons::Ok,
+                   MessageIcon::Stop, in.net.reason);
+        return std::nullopt;
+    }
+    return in;
+}
+
 // The table from the file, into the window's rows; false (after saying why) when it is refused.
-bool takeFile(const QString& path, FileKind kind,
-              const std::optional<RoutingTableCsv::ReadResult>& csv, RoutingTableOperations& ops,
-              UserInterface& ui) {
-    if (kind == FileKind::Net) return ops.openFile(path);
-    if (csv->mode != ops.mode()) {
+bool takeFile(const InFile& in, RoutingTableOperations& ops, UserInterface& ui) {
+    if (in.kind == FileKind::Net) return ops.takeFile(in.net);
+    if (in.csv.mode != ops.mode()) {
         fileError(ui, ops.mode() == RoutingMode::Lan ? F::NotForLan : F::NotForMain);
         return false;
     }
-    ops.table() = csv->table;
+    ops.takeTable(in.csv.table);
     // The window warns as the seventeenth box is checked; Send lists the first sixteen.
     int marked = 0;
     for (const RoutingRow& r : ops.table().rows)
@@ -106,13 +144,10 @@ int runRouting(CommandContext& ctx) {
     if (!choice) return ExitUsage;
 
     TerminalUserInterface ui(ctx.err, choice->retries);
-    // A file that cannot be read is refused before the controller is called.
-    std::optional<RoutingTableCsv::ReadResult> csv;
-    if (!out && *kind == FileKind::Csv && !(csv = readCsv(path, ctx, ui))) return ExitFailed;
-    if (!out && *kind == FileKind::Net && !F::modeOf(path)) {
-        fileError(ui, F::ReadError);
-        return ExitFailed;
-    }
+    // A file that cannot be read, or does not hold a whole table, is refused before the
+    // controller is called.
+    std::optional<InFile> in;
+    if (!out && !(in = readInFile(path, *kind, ctx, ui))) return ExitFailed;
 
     Session session(ConnectionState::instance(), TransferBuffers::instance(), RealClock::instance(),
                     ui);
@@ -127,10 +162,14 @@ int runRouting(CommandContext& ctx) {
     RoutingTableOperations ops(session);
     bool done = false;
     if (out) {
-        done =
-            ops.open() && (*kind == FileKind::Net ? ops.saveFile(path) : writeCsv(path, ops, ui));
+        if (!ops.open()) {
+            ctx.err << "vtl-cli routing: the routing table could not be read; nothing written"
+                    << Qt::endl;
+            return ExitFailed;
+        }
+        done = *kind == FileKind::Net ? ops.saveFile(path) : writeCsv(path, ops, ui);
     } else {
-        done = takeFile(path, *kind, csv, ops, ui) && ops.send();
+        done = takeFile(*in, ops, ui) && ops.send();
     }
     if (!done) return ExitFailed;
     ctx.out << "mode: " << routingModeName(ops.mode()) << Qt::endl;
@@ -140,29 +179,32 @@ int runRouting(CommandContext& ctx) {
 
 int inspectRoutingFile(CommandContext& ctx, const QString& path, bool json) {
     TerminalUserInterface ui(ctx.err, 0);
-    const auto mode = F::modeOf(path);
-    const F::ReadResult read =
-        mode ? F::read(path, *mode) : F::ReadResult{{}, QLatin1String(F::ReadError)};
+    const F::ReadResult read = F::read(path);
     if (!read.ok()) {
-        fileError(ui, F::ReadError);
+        fileError(ui, F::ReadError, read.reason);
         return ExitFailed;
     }
-    RoutingTable table = RoutingTable::labelled(*mode);
-    parseRoutingTableBlock(*mode, read.block, table);
-    const bool lan = *mode == RoutingMode::Lan;
+    const RoutingMode mode = read.mode;
+    if (read.markedGateway)
+        ctx.err << "vtl-cli inspect: a main panel table whose GW address begins 90.20, the mark of "
+                   "a RZQ-410 file: File Open and routing --in refuse it"
+                << Qt::endl;
+    RoutingTable table = RoutingTable::labelled(mode);
+    parseRoutingTableBlock(mode, read.block, table);
+    const bool lan = mode == RoutingMode::Lan;
 
     if (!json) {
-        ctx.out << "mode: " << routingModeName(*mode) << Qt::endl
+        ctx.out << "mode: " << routingModeName(mode) << Qt::endl
                 << "subnet-mask: " << table.subnetMask << Qt::endl
                 << "mtu: " << table.mtu << Qt::endl
-                << "rows: " << routing::rowCount(*mode) << Qt::endl;
-        ctx.out << RoutingTableCsv::write(*mode, table)
-                       .section(QLatin1Char('\n'), 0, routing::rowCount(*mode))
+                << "rows: " << routing::rowCount(mode) << Qt::endl;
+        ctx.out << RoutingTableCsv::write(mode, table)
+                       .section(QLatin1Char('\n'), 0, routing::rowCount(mode))
                 << Qt::endl;
         return ExitDone;
     }
     QJsonArray rows;
-    for (int slot = 0; slot < routing::rowCount(*mode); ++slot) {
+    for (int slot = 0; slot < routing::rowCount(mode); ++slot) {
         const RoutingRow& r = table.rows[std::size_t(slot)];
         QJsonObject row{{"label", r.label}, {"ip", r.ip}, {"mac", r.mac}};
         if (lan) {
@@ -172,7 +214,7 @@ int inspectRoutingFile(CommandContext& ctx, const QString& path, bool json) {
         }
         rows.append(row);
     }
-    const QJsonObject document{{"mode", routingModeName(*mode)},
+    const QJsonObject document{{"mode", routingModeName(mode)},
                                {"subnetMask", table.subnetMask},
                                {"mtu", table.mtu.toInt()},
                                {"rows", rows}};

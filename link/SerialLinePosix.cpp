@@ -8,9 +8,9 @@
 
 namespace vtl::platform {
 
-qint64 queuedOutput(qintptr handle) {
+qint64 queuedOutput(QSerialPort& port) {
     int queued = 0;
-    if (::ioctl(int(handle), TIOCOUTQ, &queued) != 0) return -1;
+    if (::ioctl(port.handle(), TIOCOUTQ, &queued) != 0) return -1;
     return queued;
 }
 

@@ -4,10 +4,10 @@
 
 namespace vtl::platform {
 
-qint64 queuedOutput(qintptr handle) {
+qint64 queuedOutput(QSerialPort& port) {
     DWORD errors = 0;
     COMSTAT status{};
-    if (!::ClearCommError(reinterpret_cast<HANDLE>(handle), &errors, &status)) return -1;
+    if (!::ClearCommError(port.handle(), &errors, &status)) return -1;
     return qint64(status.cbOutQue);
 }
 

@@ -98,14 +98,14 @@ bool SerialPortTransport::drain() {
     if (!port_.isOpen()) return false;
     while (port_.bytesToWrite() > 0 && port_.waitForBytesWritten(100)) {
     }
-    qint64 queued = platform::queuedOutput(port_.handle());
+    qint64 queued = platform::queuedOutput(port_);
     if (queued < 0) return port_.bytesToWrite() == 0;
     const qint64 rate = std::max<qint64>(port_.baudRate(), 50);
     const QDeadlineTimer deadline((queued + port_.bytesToWrite()) * 10 * 1000 / rate +
                                   DrainMarginMs);
     while (queued > 0 && !deadline.hasExpired()) {
         QThread::msleep(1);
-        queued = platform::queuedOutput(port_.handle());
+        queued = platform::queuedOutput(port_);
     }
     if (queued == 0 && port_.bytesToWrite() == 0) return true;
     port_.clear(QSerialPort::Output);

@@ -3,6 +3,7 @@
 #include "link/ConnectionState.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace vtl {
 
@@ -24,6 +25,10 @@ constexpr std::size_t MainEntrySize = 10;
 constexpr std::size_t MainSubnetMask = 1270;
 constexpr std::size_t MainMtu = 1274;
 
+bool isAsciiDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
 bool isHexDigit(QChar c) {
     return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
            (c >= QLatin1Char('A') && c <= QLatin1Char('F'));
@@ -34,10 +39,9 @@ int hexValue(QChar c) {
     return c <= QLatin1Char('9') ? c.unicode() - '0' : c.unicode() - 'A' + 10;
 }
 
+// Tables are checked before a block is built from them; whatever else is left reads as 0.
 std::uint16_t mtuValue(const QString& text) {
-    bool ok = false;
-    const uint value = text.trimmed().toUInt(&ok);
-    return ok ? std::uint16_t(value) : 0;
+    return mtuNumber(text).value_or(0);
 }
 
 template <std::size_t N>
@@ -215,14 +219,86 @@ std::array<std::uint8_t, 6> macBytes(const QString& text) {
 }
 
 QString ipText(std::span<const std::uint8_t> b) {
-    return QStringLiteral("%1.%2.%3.%4").arg(b[0]).arg(b[1]).arg(b[2]).arg(b[3]);
+    char text[16];
+    const int n = std::snprintf(text, sizeof text, "%u.%u.%u.%u", unsigned(b[0]), unsigned(b[1]),
+                                unsigned(b[2]), unsigned(b[3]));
+    return QString::fromLatin1(text, n);
 }
 
 QString macText(std::span<const std::uint8_t> b) {
-    QStringList parts;
-    for (std::size_t i = 0; i < 6; ++i)
-        parts << QStringLiteral("%1").arg(b[i], 2, 16, QLatin1Char('0')).toUpper();
-    return parts.join(QLatin1Char('-'));
+    char text[18];
+    const int n = std::snprintf(text, sizeof text, "%02X-%02X-%02X-%02X-%02X-%02X", unsigned(b[0]),
+                                unsigned(b[1]), unsigned(b[2]), unsigned(b[3]), unsigned(b[4]),
+                                unsigned(b[5]));
+    return QString::fromLatin1(text, n);
+}
+
+// The checks take no memory: a Send checks every row, and the fuzzers every row of every input.
+std::optional<std::array<std::uint8_t, 4>> ipAddress(const QString& text) {
+    std::array<std::uint8_t, 4> bytes{};
+    qsizetype pos = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (i > 0 && (pos >= text.size() || text[pos++] != QLatin1Char('.'))) return std::nullopt;
+        int value = 0;
+        int digits = 0;
+        for (; pos < text.size() && isAsciiDigit(text[pos]) && digits <= 3; ++pos, ++digits)
+            value = 10 * value + (text[pos].unicode() - '0');
+        if (digits == 0 || digits > 3 || value > 255) return std::nullopt;
+        bytes[i] = std::uint8_t(value);
+    }
+    if (pos != text.size()) return std::nullopt;
+    return bytes;
+}
+
+std::optional<std::array<std::uint8_t, 6>> macAddress(const QString& text) {
+    if (text.size() != 17) return std::nullopt;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool fits = i % 3 == 2 ? text[i] == QLatin1Char('-') : isHexDigit(text[i]);
+        if (!fits) return std::nullopt;
+    }
+    return macBytes(text);
+}
+
+std::optional<std::uint16_t> mtuNumber(const QString& text) {
+    if (text.isEmpty() || text.size() > 5) return std::nullopt;
+    std::uint32_t value = 0;
+    for (const QChar c : text) {
+        if (!isAsciiDigit(c)) return std::nullopt;
+        value = 10 * value + std::uint32_t(c.unicode() - '0');
+    }
+    if (value > 0xFFFF) return std::nullopt;
+    return std::uint16_t(value);
+}
+
+std::optional<RoutingTableProblem> checkRoutingTable(RoutingMode mode, const RoutingTable& table) {
+    const QString fourNumbers = QStringLiteral("Enter Four Numbers From 0 To 255.");
+    const auto rowProblem = [&](RoutingField field, int slot, const char* what, const QString& text,
+                                const QString& hint) {
+        return RoutingTableProblem{
+            field, slot,
+            QStringLiteral("%1 \"%2\" Of Panel %3 Is Not Valid: %4")
+                .arg(QLatin1String(what), text, table.rows[std::size_t(slot)].label, hint)};
+    };
+    for (int slot = 0; slot < routing::rowCount(mode); ++slot) {
+        const RoutingRow& r = table.rows[std::size_t(slot)];
+        if (!ipAddress(r.ip))
+            return rowProblem(RoutingField::Ip, slot, "IP Address", r.ip, fourNumbers);
+        if (!macAddress(r.mac))
+            return rowProblem(RoutingField::Mac, slot, "MAC Address", r.mac,
+                              QStringLiteral("Enter Six Pairs Of Hexadecimal Digits."));
+        if (mode == RoutingMode::Lan && !ipAddress(r.gateway))
+            return rowProblem(RoutingField::Gateway, slot, "Gateway", r.gateway, fourNumbers);
+    }
+    if (!ipAddress(table.subnetMask))
+        return RoutingTableProblem{RoutingField::SubnetMask, -1,
+                                   QStringLiteral("Subnet Mask \"%1\" Is Not Valid: %2")
+                                       .arg(table.subnetMask, fourNumbers)};
+    if (!mtuNumber(table.mtu))
+        return RoutingTableProblem{
+            RoutingField::Mtu, -1,
+            QStringLiteral("MTU \"%1\" Is Not Valid: Enter A Number From 0 To 65535.")
+                .arg(table.mtu)};
+    return std::nullopt;
 }
 
 std::vector<std::uint8_t> buildRoutingTableBlock(RoutingMode mode, const RoutingTable& table,

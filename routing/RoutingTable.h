@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -88,6 +89,24 @@ std::array<std::uint8_t, 4> ipBytes(const QString& text);
 std::array<std::uint8_t, 6> macBytes(const QString& text);
 QString ipText(std::span<const std::uint8_t> bytes);
 QString macText(std::span<const std::uint8_t> bytes);
+
+// The checked forms of the texts a block is built from: exactly four numbers of 0 to 255 joined by
+// ".", six pairs of capital hexadecimal digits joined by "-", a number of 0 to 65535. nullopt for
+// anything else (a half-typed address, an MTU too large for its two bytes).
+std::optional<std::array<std::uint8_t, 4>> ipAddress(const QString& text);
+std::optional<std::array<std::uint8_t, 6>> macAddress(const QString& text);
+std::optional<std::uint16_t> mtuNumber(const QString& text);
+
+// The first text of a table that does not fit its field, and the message that refuses it; slot -1
+// for the subnet mask and the MTU. Nothing is sent or saved from a table with a problem.
+enum class RoutingField { Ip, Mac, Gateway, SubnetMask, Mtu };
+struct RoutingTableProblem {
+    RoutingField field;
+    int slot = -1;
+    QString message;
+};
+std::optional<RoutingTableProblem> checkRoutingTable(RoutingMode mode, const RoutingTable& table);
+inline constexpr char ProblemCaption[] = "VTL";
 
 // The block of the mode built from the rows, as Send writes it and File Save keeps it. LAN: the
 // entry of the controller at panelAddress goes first, then every controller's, then the first 16

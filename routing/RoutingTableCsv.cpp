@@ -32,31 +32,22 @@ bool sameHeader(const QStringList& found, const QStringList& header) {
     return true;
 }
 
+// Four numbers of 0 to 255, as the window's fields take them; written back without leading zeros.
 std::optional<QString> ipAddress(const QString& text) {
-    static const QRegularExpression quad(
-        QStringLiteral("^(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})$"));
-    const auto m = quad.match(text);
-    if (!m.hasMatch()) return std::nullopt;
-    QStringList octets;
-    for (int i = 1; i <= 4; ++i) {
-        const int v = m.captured(i).toInt();
-        if (v > 255) return std::nullopt;
-        octets << QString::number(v);
-    }
-    return octets.join(QLatin1Char('.'));
+    const auto bytes = vtl::ipAddress(text);
+    if (!bytes) return std::nullopt;
+    return ipText(*bytes);
 }
 
 std::optional<QString> macAddress(const QString& text) {
-    static const QRegularExpression six(QStringLiteral("^[0-9A-Fa-f]{2}([-:][0-9A-Fa-f]{2}){5}$"));
+    static const QRegularExpression six(QRegularExpression::anchoredPattern(
+        QStringLiteral("[0-9A-Fa-f]{2}([-:][0-9A-Fa-f]{2}){5}")));
     if (!six.match(text).hasMatch()) return std::nullopt;
     return QString(text).replace(QLatin1Char(':'), QLatin1Char('-')).toUpper();
 }
 
 std::optional<std::uint16_t> number16(const QString& text) {
-    bool ok = false;
-    const uint v = text.toUInt(&ok);
-    if (!ok || v > 0xFFFF) return std::nullopt;
-    return std::uint16_t(v);
+    return mtuNumber(text);
 }
 
 class Reader {
@@ -138,7 +129,9 @@ bool Reader::row(const QStringList& f) {
     RoutingRow& r = result_.table.rows[std::size_t(*slot)];
 
     const auto ip = ipAddress(f[1]);
-    if (!ip) return fail(QStringLiteral("\"%1\" is no IP address").arg(f[1]));
+    if (!ip)
+        return fail(
+            QStringLiteral("\"%1\" is no IP address (four numbers from 0 to 255)").arg(f[1]));
     const auto mac = macAddress(f[2]);
     if (!mac)
         return fail(
@@ -148,7 +141,9 @@ bool Reader::row(const QStringList& f) {
     if (!lan) return true;
 
     const auto gateway = ipAddress(f[3]);
-    if (!gateway) return fail(QStringLiteral("\"%1\" is no gateway address").arg(f[3]));
+    if (!gateway)
+        return fail(
+            QStringLiteral("\"%1\" is no gateway address (four numbers from 0 to 255)").arg(f[3]));
     if (f[4] != QLatin1String("0") && f[4] != QLatin1String("1"))
         return fail(QStringLiteral("the broadcast server mark is 0 or 1, not \"%1\"").arg(f[4]));
     const auto interval = number16(f[5]);
@@ -164,15 +159,20 @@ bool Reader::row(const QStringList& f) {
 
 bool Reader::setting(const QStringList& f) {
     if (f.size() < 2) return fail(QStringLiteral("\"%1\" without a value").arg(f[0]));
+    if (f.size() > 2)
+        return fail(QStringLiteral("\"%1\" takes one value, not %2").arg(f[0]).arg(f.size() - 1));
     if (f[0] == SubnetMaskLabel) {
         const auto mask = ipAddress(f[1]);
-        if (!mask) return fail(QStringLiteral("\"%1\" is no subnet mask").arg(f[1]));
+        if (!mask)
+            return fail(
+                QStringLiteral("\"%1\" is no subnet mask (four numbers from 0 to 255)").arg(f[1]));
         result_.table.subnetMask = *mask;
         maskSeen_ = true;
         return true;
     }
     const auto mtu = number16(f[1]);
-    if (!mtu) return fail(QStringLiteral("the MTU is 0 to 65535, not \"%1\"").arg(f[1]));
+    if (!mtu)
+        return fail(QStringLiteral("the MTU is a number from 0 to 65535, not \"%1\"").arg(f[1]));
     result_.table.mtu = QString::number(*mtu);
     mtuSeen_ = true;
     return true;

@@ -17,7 +17,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QToolButton>
+#include <QShortcut>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace vtl {
@@ -92,12 +93,17 @@ void RoutingTableDialog::build() {
         r.interval->setObjectName(indexed("interval", i));
         for (const auto& choice : routing::Intervals)
             r.interval->addItem(QString::fromLatin1(choice.caption));
-        // Every row the same height, so the rows of the three groups line up.
+        // Every row the same height, so the rows of the three groups line up; a control hidden
+        // on the last page keeps its place, so that the row beside it stays where it is.
         const int height = r.interval->sizeHint().height();
         for (QWidget* w : {static_cast<QWidget*>(r.label), static_cast<QWidget*>(r.ip),
                            static_cast<QWidget*>(r.mac), static_cast<QWidget*>(r.gateway),
-                           static_cast<QWidget*>(r.broadcast)})
+                           static_cast<QWidget*>(r.broadcast), static_cast<QWidget*>(r.interval)}) {
             w->setFixedHeight(height);
+            QSizePolicy policy = w->sizePolicy();
+            policy.setRetainSizeWhenHidden(true);
+            w->setSizePolicy(policy);
+        }
         addressGrid->addWidget(r.label, i + 1, 0);
         addressGrid->addWidget(r.ip, i + 1, 1);
         addressGrid->addWidget(r.mac, i + 1, 2);
@@ -108,25 +114,11 @@ void RoutingTableDialog::build() {
     }
     gatewayGrid->addWidget(header(""), 0, 0);
 
-    auto* up = new QToolButton;
-    up->setObjectName(QStringLiteral("pageUp"));
-    up->setArrowType(Qt::UpArrow);
-    auto* down = new QToolButton;
-    down->setObjectName(QStringLiteral("pageDown"));
-    down->setArrowType(Qt::DownArrow);
-    connect(up, &QToolButton::clicked, this, [this] { step(-1); });
-    connect(down, &QToolButton::clicked, this, [this] { step(+1); });
-    auto* paging = new QVBoxLayout;
-    paging->addStretch();
-    paging->addWidget(up);
-    paging->addWidget(down);
-    paging->addStretch();
-
     auto* table = new QHBoxLayout;
     table->addWidget(addresses);
     table->addWidget(gatewayGroup_);
     table->addWidget(broadcastGroup_);
-    table->addLayout(paging);
+    table->addLayout(buildPaging());
 
     subnetMask_ = makeIpEdit(QStringLiteral("subnetMask"), this);
     mtu_ = new QLineEdit;
@@ -146,19 +138,19 @@ void RoutingTableDialog::build() {
     settings->addStretch();
 
     auto* openButton = makeButton(QStringLiteral("File &Open"), QStringLiteral("fileOpen"));
-    auto* saveButton = makeButton(QStringLiteral("File Sa&ve"), QStringLiteral("fileSave"));
+    fileSave_ = makeButton(QStringLiteral("File Sa&ve"), QStringLiteral("fileSave"));
     auto* loadButton = makeButton(QStringLiteral("&Load"), QStringLiteral("load"));
-    auto* sendButton = makeButton(QStringLiteral("&Send"), QStringLiteral("send"));
+    send_ = makeButton(QStringLiteral("&Send"), QStringLiteral("send"));
     auto* clearButton = makeButton(QStringLiteral("Clea&r"), QStringLiteral("clear"));
     auto* closeButton = makeButton(QStringLiteral("&Close"), QStringLiteral("close"));
     connect(openButton, &QPushButton::clicked, this, &RoutingTableDialog::openFile);
-    connect(saveButton, &QPushButton::clicked, this, &RoutingTableDialog::saveFile);
+    connect(fileSave_, &QPushButton::clicked, this, &RoutingTableDialog::saveFile);
     connect(loadButton, &QPushButton::clicked, this, &RoutingTableDialog::load);
-    connect(sendButton, &QPushButton::clicked, this, &RoutingTableDialog::send);
+    connect(send_, &QPushButton::clicked, this, &RoutingTableDialog::send);
     connect(clearButton, &QPushButton::clicked, this, &RoutingTableDialog::clear);
     connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
     auto* buttons = new QHBoxLayout;
-    for (auto* b : {openButton, saveButton, loadButton, sendButton, clearButton, closeButton})
+    for (auto* b : {openButton, fileSave_, loadButton, send_, clearButton, closeButton})
         buttons->addWidget(b);
     buttons->addWidget(addHelp(*this, ops_.session().ui, help::RoutingTable));
 
@@ -174,6 +166,62 @@ void RoutingTableDialog::build() {
     gatewayGroup_->setEnabled(lan);
     broadcastGroup_->setEnabled(lan);
     showPage();
+    enableWrites();
+}
+
+// The page as a number, stepped by its arrows or typed, and PgUp/PgDn from anywhere in the window.
+QLayout* RoutingTableDialog::buildPaging() {
+    page_ = new QSpinBox;
+    page_->setObjectName(QStringLiteral("page"));
+    page_->setRange(1, routing::PageCount);
+    page_->setKeyboardTracking(false);
+    page_->setAccelerated(true);
+    page_->setMinimumWidth(page_->sizeHint().width() +
+                           page_->fontMetrics().horizontalAdvance(QLatin1Char('0')));
+    connect(page_, &QSpinBox::valueChanged, this, [this](int value) {
+        if (value - 1 == ops_.page()) return;
+        commitEdit(page_);
+        ops_.turnTo(value - 1);
+        showPage();
+    });
+    auto* previous = new QShortcut(QKeySequence(Qt::Key_PageUp), this);
+    connect(previous, &QShortcut::activated, this, [this] { step(-1); });
+    auto* next = new QShortcut(QKeySequence(Qt::Key_PageDown), this);
+    connect(next, &QShortcut::activated, this, [this] { step(+1); });
+
+    auto* paging = new QVBoxLayout;
+    paging->addStretch();
+    paging->addWidget(new QLabel(QStringLiteral("Page")));
+    paging->addWidget(page_);
+    paging->addStretch();
+    return paging;
+}
+
+void RoutingTableDialog::enableWrites() {
+    const bool on = ops_.hasTable();
+    const QString why =
+        on ? QString()
+           : QStringLiteral("The table could not be read: Load it, open a file or Clear it first.");
+    for (QPushButton* button : {send_, fileSave_}) {
+        button->setEnabled(on);
+        button->setToolTip(why);
+    }
+}
+
+void RoutingTableDialog::showProblem() {
+    const auto problem = checkRoutingTable(ops_.mode(), ops_.table());
+    if (!ops_.hasTable() || !problem) return;
+    QLineEdit* field = problem->field == RoutingField::SubnetMask ? subnetMask_ : mtu_;
+    if (problem->slot >= 0) {
+        ops_.turnTo(problem->slot / routing::PageSize);
+        showPage();
+        const RowControls& r = rows_[std::size_t(problem->slot % routing::PageSize)];
+        field = problem->field == RoutingField::Ip    ? r.ip
+                : problem->field == RoutingField::Mac ? r.mac
+                                                      : r.gateway;
+    }
+    field->setFocus();
+    field->selectAll();
 }
 
 void RoutingTableDialog::wireRow(int row) {
@@ -221,36 +269,48 @@ void RoutingTableDialog::showPage() {
     }
     subnetMask_->setText(v.subnetMask);
     mtu_->setText(v.mtu);
+    const QSignalBlocker quiet(page_);
+    page_->setValue(v.page + 1);
 }
 
-void RoutingTableDialog::commitEdit() {
-    if (QWidget* focused = focusWidget()) focused->clearFocus();
+void RoutingTableDialog::commitEdit(QWidget* keep) {
+    if (QWidget* focused = focusWidget(); focused && focused != keep) focused->clearFocus();
 }
 
 void RoutingTableDialog::start() {
     runner_->run([&] { ops_.open(); });
     showPage();
+    enableWrites();
 }
 
 void RoutingTableDialog::load() {
     commitEdit();
     runner_->run([&] { ops_.load(); });
     showPage();
+    enableWrites();
 }
 
 void RoutingTableDialog::send() {
     commitEdit();
-    runner_->run([&] { ops_.send(); });
+    bool sent = false;
+    runner_->run([&] { sent = ops_.send(); });
+    if (!sent) showProblem();
 }
 
 void RoutingTableDialog::clear() {
     commitEdit();
     ops_.clear();
     showPage();
+    enableWrites();
 }
 
 void RoutingTableDialog::saveFile() {
     commitEdit();
+    // A table that may not be saved is refused before a file is asked for.
+    if (!ops_.readyToWrite()) {
+        showProblem();
+        return;
+    }
     const QString path = chooseSave_();
     if (!path.isEmpty()) ops_.saveFile(path);
 }
@@ -261,6 +321,7 @@ void RoutingTableDialog::openFile() {
     if (path.isEmpty()) return;
     ops_.openFile(path);
     showPage();
+    enableWrites();
 }
 
 void RoutingTableDialog::step(int delta) {

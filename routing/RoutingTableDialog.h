@@ -13,7 +13,8 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QToolButton;
+class QPushButton;
+class QSpinBox;
 
 namespace vtl {
 
@@ -55,10 +56,16 @@ private:
     };
 
     void build();
+    QLayout* buildPaging();
     void wireRow(int row);
     void showPage();
-    // Takes the focus off the controls, so that an edit in progress is stored by its handler.
-    void commitEdit();
+    // Send and File Save only once the rows hold a table the user meant.
+    void enableWrites();
+    // After a refused Send or File Save: the page and the field of the text that was refused.
+    void showProblem();
+    // Takes the focus off the controls, so that an edit in progress is stored by its handler;
+    // `keep` keeps it (the page number being stepped).
+    void commitEdit(QWidget* keep = nullptr);
     QString askFile(bool save);
 
     RoutingTableOperations ops_;
@@ -70,6 +77,9 @@ private:
     QGroupBox* broadcastGroup_ = nullptr;
     QLineEdit* subnetMask_ = nullptr;
     QLineEdit* mtu_ = nullptr;
+    QSpinBox* page_ = nullptr;
+    QPushButton* send_ = nullptr;
+    QPushButton* fileSave_ = nullptr;
 };
 
 } // namespace vtl

@@ -2,6 +2,7 @@
 
 #include "routing/RoutingTable.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -30,25 +31,44 @@ inline constexpr char WriteError[] =
     "Error In Writing To The File. File May Be Marked As Read-Only.";
 inline constexpr char NotForLan[] = "This File Is Not For A RZQ-410.";
 inline constexpr char NotForMain[] = "This File Is Not For A RZQ-320.";
+// A main panel table whose gateway row begins 90.20 starts with the LAN mark.
+inline constexpr char MarkedGatewayWarning[] =
+    "The GW Address Begins 90.20, The Mark Of A RZQ-410 File: The File Is Saved, But File Open "
+    "Will Refuse It.";
+inline constexpr char WarningCaption[] = "Warning!";
 
 // The file's bytes for a block of the mode.
 std::vector<std::uint8_t> fileBytes(RoutingMode mode, const std::vector<std::uint8_t>& block);
 
-// Writes beside the target and puts the file in place only when it is complete. False when
-// anything failed; the target is then as it was.
-bool save(QSaveFile& file, RoutingMode mode, const std::vector<std::uint8_t>& block);
-bool save(const QString& path, RoutingMode mode, const std::vector<std::uint8_t>& block);
+// True for a main panel block whose gateway row begins 90.20: its file reads as marked.
+bool gatewayLooksLikeMark(RoutingMode mode, const std::vector<std::uint8_t>& block);
 
-// Reading a file in a mode gives its block, or the message that refuses it (one of ReadError,
-// NotForLan, NotForMain). A file shorter than its layout, or one that is not there, cannot be read.
+// Writes all of `bytes` beside the target and puts the file in place only when every byte reached
+// the disk. nullopt when saved; otherwise the reason, and the target is as it was.
+std::optional<QString> writeWhole(QSaveFile& file, const QByteArray& bytes);
+
+// nullopt when saved; otherwise the reason, and the target is as it was.
+std::optional<QString> save(QSaveFile& file, RoutingMode mode,
+                            const std::vector<std::uint8_t>& block);
+
+// What a file holds, told by its mark and its exact size (2502 bytes marked: LAN; 2500 bytes:
+// main panel), or the message that refuses it (ReadError, NotForLan, NotForMain) with a reason.
 struct ReadResult {
+    RoutingMode mode = RoutingMode::Lan;
     std::vector<std::uint8_t> block;
+    bool markedGateway = false; // a main panel file that begins with the mark
     QString refusal;
+    QString reason;
     bool ok() const { return refusal.isEmpty(); }
 };
-ReadResult read(const QString& path, RoutingMode mode);
-
-// The mode a file was written in, from its mark; nullopt when it cannot be read.
-std::optional<RoutingMode> modeOf(const QString& path);
+// The whole file's bytes, in no particular mode.
+ReadResult decode(const QByteArray& bytes);
+// The file on disk; nothing but a regular file of the right size is read.
+ReadResult read(const QString& path);
+// The file as the window of `mode` opens it: a file of the other mode is refused.
+ReadResult forMode(ReadResult file, RoutingMode mode);
+inline ReadResult read(const QString& path, RoutingMode mode) {
+    return forMode(read(path), mode);
+}
 
 } // namespace vtl::RoutingTableFile

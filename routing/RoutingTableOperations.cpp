@@ -70,6 +70,7 @@ bool RoutingTableOperations::load() {
     const auto& reply = session_.buffers.ReplyBuffer;
     parseRoutingTableBlock(mode_, {reply.data(), std::min<std::size_t>(replyLength_, reply.size())},
                            table_);
+    hasTable_ = true;
     refresh();
     return true;
 }
@@ -95,7 +96,23 @@ void RoutingTableOperations::refresh() {
                                         [](const RoutingRow& r) { return r.broadcast; }));
 }
 
+bool RoutingTableOperations::readyToWrite() {
+    if (!hasTable_) {
+        session_.ui.message(
+            QStringLiteral(
+                "The Routing Table Was Not Read: Load It, Open A File Or Clear It First."),
+            QLatin1String(ProblemCaption), MessageButtons::Ok, MessageIcon::Exclamation);
+        return false;
+    }
+    const auto problem = checkRoutingTable(mode_, table_);
+    if (!problem) return true;
+    session_.ui.message(problem->message, QLatin1String(ProblemCaption), MessageButtons::Ok,
+                        MessageIcon::Exclamation);
+    return false;
+}
+
 bool RoutingTableOperations::send() {
+    if (!readyToWrite()) return false;
     const auto block = buildRoutingTableBlock(mode_, table_, session_.state.PanelAddress);
     if (!keepSnapshot(session_, {WriteOperation::RoutingTable, {C::RoutingTable}, {}, {}}))
         return false;
@@ -119,26 +136,53 @@ bool RoutingTableOperations::saveFile(const QString& path) {
 }
 
 bool RoutingTableOperations::saveFile(QSaveFile& file) {
+    if (!readyToWrite()) return false;
     const auto block = buildRoutingTableBlock(mode_, table_, session_.state.PanelAddress);
-    if (F::save(file, mode_, block)) return true;
+    if (F::gatewayLooksLikeMark(mode_, block))
+        session_.ui.message(QLatin1String(F::MarkedGatewayWarning),
+                            QLatin1String(F::WarningCaption), MessageButtons::Ok,
+                            MessageIcon::Exclamation);
+    const auto failure = F::save(file, mode_, block);
+    if (!failure) return true;
     session_.ui.message(QLatin1String(F::WriteError), QLatin1String(F::ErrorCaption),
-                        MessageButtons::Ok, MessageIcon::Stop);
+                        MessageButtons::Ok, MessageIcon::Stop, *failure);
     return false;
 }
 
 bool RoutingTableOperations::openFile(const QString& path) {
-    const F::ReadResult read = F::read(path, mode_);
+    return takeFile(F::read(path));
+}
+
+bool RoutingTableOperations::takeFile(const F::ReadResult& file) {
+    const F::ReadResult read = F::forMode(file, mode_);
     if (!read.ok()) {
         session_.ui.message(read.refusal, QLatin1String(F::ErrorCaption), MessageButtons::Ok,
-                            MessageIcon::Stop);
+                            MessageIcon::Stop, read.reason);
         return false;
     }
     loadBlock(read.block);
     return true;
 }
 
+void RoutingTableOperations::takeTable(const RoutingTable& table) {
+    for (int slot = 0; slot < routing::SlotCount; ++slot) {
+        RoutingRow& r = table_.rows[std::size_t(slot)];
+        const QString label = r.label;
+        r = table.rows[std::size_t(slot)];
+        r.label = label;
+    }
+    table_.subnetMask = table.subnetMask;
+    table_.mtu = table.mtu;
+    hasTable_ = true;
+    refresh();
+}
+
 void RoutingTableOperations::step(int delta) {
-    page_ = std::clamp(page_ + (delta > 0 ? 1 : -1), 0, routing::PageCount - 1);
+    turnTo(page_ + (delta > 0 ? 1 : -1));
+}
+
+void RoutingTableOperations::turnTo(int page) {
+    page_ = std::clamp(page, 0, routing::PageCount - 1);
     refresh();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "routing/RoutingTable.h"
+#include "routing/RoutingTableFile.h"
 
 #include <array>
 
@@ -52,19 +53,33 @@ public:
     // Reads the table from the controller at the end of the cable (unless SkipNextRead) and shows
     // it; on failure the rows stay as they were.
     bool load();
-    // Writes the table to the controller at PanelAddress.
+    // True once the rows hold a table the user meant: one read, a file opened, a table taken or
+    // Clear. Until then Send and File Save refuse, so that the blank rows left by a failed read
+    // are never written as if they had been read.
+    bool hasTable() const { return hasTable_; }
+    // Writes the table to the controller at PanelAddress. Every text is checked first: a table
+    // with one that does not fit its field is refused with a message and nothing is sent.
     bool send();
     // Shows a snapshot's table as File Open shows a file's, so that Send writes it back.
     void takeBack(const QByteArray& block);
+    // False, after the message that says why, when the table may not be sent or saved.
+    bool readyToWrite();
     // Shows an empty table (255s in LAN mode, zeros in main panel mode); nothing is sent.
     void clear();
-    // File Save and File Open of a chosen path; opening never talks to the controller.
+    // File Save and File Open of a chosen path; opening never talks to the controller. Saving
+    // checks the table as Send does.
     bool saveFile(const QString& path);
     bool saveFile(QSaveFile& file);
     bool openFile(const QString& path);
+    // A file read before (by RoutingTableFile::read), opened as File Open opens it.
+    bool takeFile(const RoutingTableFile::ReadResult& file);
+    // A whole table from elsewhere (a CSV file), shown as File Open shows a file; labels stay.
+    void takeTable(const RoutingTable& table);
 
     // One page forward for a positive step, back otherwise, within the 32 pages.
     void step(int delta);
+    // The page of that index (0..31), clamped.
+    void turnTo(int page);
 
     // The field handlers of the visible row `row` (0..3).
     void ipChanged(int row, const QString& text);
@@ -88,6 +103,7 @@ private:
     int page_ = 0;
     int broadcastCount_ = 0;
     std::uint32_t replyLength_ = 0;
+    bool hasTable_ = false;
 };
 
 } // namespace vtl

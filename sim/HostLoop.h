@@ -10,6 +10,9 @@ class SimulatedController;
 // Set by SIGINT/SIGTERM; the host loops return when they see it.
 extern volatile std::sig_atomic_t stopRequested;
 
+// SIGINT and SIGTERM set stopRequested; a client gone away (SIGPIPE) does not end the program.
+void stopOnSignals();
+
 // The rate the program set on its side of a pseudo-terminal, read from the master side (0 when it
 // is none of the controllers' rates).
 int slaveRate(int masterFd);

@@ -48,7 +48,20 @@ int rateOf(speed_t speed) {
     }
 }
 
+void onStopSignal(int) {
+    stopRequested = 1;
+}
+
 } // namespace
+
+void stopOnSignals() {
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+}
 
 int slaveRate(int masterFd) {
     termios settings{};

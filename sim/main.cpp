@@ -5,16 +5,11 @@
 #include <QCoreApplication>
 #include <QSaveFile>
 
-#include <csignal>
 #include <cstdio>
 
 using namespace vtl::sim;
 
 namespace {
-
-void onSignal(int) {
-    stopRequested = 1;
-}
 
 // "38/0/0" as a record key.
 std::optional<RecordKey> recordKeyOf(const QString& text) {
@@ -123,6 +118,12 @@ int main(int argc, char** argv) {
     // In real time the program on the other end may be slowed by a busy machine: a poll waits
     // longer for its answer than on virtual time, so a late answer is not taken for a stray byte.
     options.pollWindowUs = 300'000;
+    // A pseudo-terminal's bytes leave only when we read them: a run of the program that ends while
+    // this process is not scheduled may close the line before its last bytes (the release of the
+    // bus) are read, and they are lost. The bus then comes back after a few seconds of silence,
+    // sooner than the next program's listening gives up, and later than any pause a program makes
+    // while it holds the bus (2 s before a memory clear is acknowledged).
+    options.busHoldTimeoutUs = 5'000'000;
     options.address = parser.value(address).toInt(&ok);
     if (!ok || options.address < 0 || options.address > 255)
         return fail(QStringLiteral("bad --address"));
@@ -176,12 +177,7 @@ int main(int argc, char** argv) {
         if (!ok || port < 0 || port > 65535) return fail(QStringLiteral("bad --tcp port"));
     }
 
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
+    stopOnSignals();
 
     SimulatedController controller(options);
     if (parser.isSet(cleared)) controller.memory().clear();

@@ -2,6 +2,7 @@
 // vtl-sim through a real pseudo-terminal, in real time.
 #include "tests/support/MemoryDump.h"
 #include "tests/support/Processes.h"
+#include "tests/support/SimComplaints.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -107,7 +108,8 @@ TEST_P(QuestionFlag, AnswersItsQuestion) {
         out.write(row.file);
     }
     const RunResult run = runProgram(QStringLiteral(VTL_CLI_EXE), args + row.arguments, 120'000);
-    ASSERT_EQ(sim.stop(), 0) << qPrintable(sim.errors);
+    const QStringList complaints = stopAndExplain(sim, run.err);
+    ASSERT_TRUE(complaints.isEmpty()) << qPrintable(complaints.join('\n'));
 
     EXPECT_EQ(run.exitCode, row.exitCode) << qPrintable(run.err);
     const QStringList lines = run.err.split(QLatin1Char('\n'));

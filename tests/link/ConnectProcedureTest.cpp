@@ -2,10 +2,7 @@
 #include "link/ListenForBaud.h"
 #include "link/PipeTransport.h"
 #include "tests/link/ScriptedLinePeer.h"
-#include "tests/support/Pty.h"
 #include "tests/support/SimSession.h"
-
-#include <QSerialPort>
 
 #include <gtest/gtest.h>
 
@@ -290,21 +287,6 @@ TEST_F(ListenFixture, FramesThatNeverSettleTheQuestionGiveUpAfter30Seconds) {
     EXPECT_GE(clock.nowUs() - start, 30'000'000);
     EXPECT_LT(clock.nowUs() - start, 30'100'000);
     EXPECT_FALSE(ui.waitCursor);
-}
-
-TEST(ConnectLan, APortInUseIsReportedWithTheReason) {
-    test::Pty pty;
-    QSerialPort holder(pty.slavePath());
-    ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
-    ConnectionState state;
-    TransferBuffers buffers;
-    VirtualClock clock;
-    test::ScriptedUserInterface ui;
-    Session session{state, buffers, clock, ui};
-    EXPECT_FALSE(Connect(session, {QStringLiteral("QOV"), pty.slavePath(), 4, false}));
-    ASSERT_EQ(ui.briefs(), QStringList{"[Message] COM Port Error"});
-    EXPECT_TRUE(ui.messages[0].detail.contains(QStringLiteral("in use")))
-        << qPrintable(ui.messages[0].detail);
 }
 
 } // namespace

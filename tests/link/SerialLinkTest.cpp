@@ -3,12 +3,9 @@
 #include "link/SerialPortTransport.h"
 #include "link/TcpTransport.h"
 #include "tests/link/ScriptedLinePeer.h"
-#include "tests/support/Pty.h"
 #include "tests/support/ScriptedUserInterface.h"
 
 #include <gtest/gtest.h>
-
-#include <chrono>
 
 namespace vtl {
 namespace {
@@ -125,66 +122,6 @@ TEST_F(PipeFixture, PurgeDiscardsStaleInput) {
     link.PurgePort();
     EXPECT_EQ(link.ReadByte(), 0);
     EXPECT_TRUE(link.ReadTimedOut);
-}
-
-// The same link on a real pseudo-terminal, in real time.
-TEST(SerialLinkOnAPty, ReadTimeoutBytesBothWaysAndPurge) {
-    ConnectionState state;
-    test::ScriptedUserInterface ui;
-    test::Pty pty;
-    ASSERT_TRUE(pty.ok());
-    state.PortName = pty.slavePath();
-    state.BaudRate = 19200;
-    SerialLink link{state, RealClock::instance(), ui};
-    ASSERT_TRUE(link.OpenPort());
-
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(link.ReadByte(), 0);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                        std::chrono::steady_clock::now() - start)
-                        .count();
-    EXPECT_TRUE(link.ReadTimedOut);
-    EXPECT_GE(ms, 105);
-    EXPECT_LT(ms, 400);
-
-    // A purge keeps what was written...
-    for (std::uint8_t b : {0x41, 0x31, 0x00, 0xFF})
-        link.WriteByte(b);
-    link.PurgePort();
-    EXPECT_EQ(pty.readAvailable(), (std::vector<std::uint8_t>{0x41, 0x31, 0x00, 0xFF}));
-    pty.write({0x06, 0x01});
-    EXPECT_EQ(link.ReadByte(), 0x06);
-    EXPECT_EQ(link.ReadByte(), 0x01);
-    EXPECT_FALSE(link.ReadTimedOut);
-    // ... and drops stale input.
-    pty.write({0x07});
-    pty.readAvailable(20);
-    link.PurgePort();
-    EXPECT_EQ(link.ReadByte(), 0);
-}
-
-TEST(SerialLinkOnAPty, AStalledLineDoesNotHoldThePurgeOrTheClose) {
-    ConnectionState state;
-    test::ScriptedUserInterface ui;
-    test::Pty pty;
-    ASSERT_TRUE(pty.ok());
-    state.PortName = pty.slavePath();
-    state.BaudRate = 38400;
-    SerialLink link{state, RealClock::instance(), ui};
-    ASSERT_TRUE(link.OpenPort());
-    ASSERT_GT(pty.fillTowardsMaster(), 0u); // nobody reads the other end any more
-
-    const auto start = std::chrono::steady_clock::now();
-    link.WriteByte(0x41);
-    link.PurgePort(); // gives up on the byte that cannot leave
-    link.WriteByte(0x42);
-    link.FlushPort();
-    link.ClosePort();
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                        std::chrono::steady_clock::now() - start)
-                        .count();
-    EXPECT_LT(ms, 2000);
-    EXPECT_FALSE(link.isOpen());
 }
 
 TEST(SerialLinkOpen, MissingDeviceFailsQuietlyWithTheSystemsReason) {

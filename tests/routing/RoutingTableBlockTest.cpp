@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace vtl {
 namespace {
 
@@ -87,6 +89,105 @@ TEST(RoutingTableBlock, NormalizeMac) {
     };
     for (const auto& [typed, shown] : cases)
         EXPECT_EQ(NormalizeMac(QString::fromLatin1(typed)), QLatin1String(shown)) << typed;
+}
+
+struct FieldText {
+    const char* text;
+    bool ip;  // taken as an address
+    bool mtu; // taken as an MTU
+};
+
+TEST(RoutingTableValues, AddressesAreFourNumbersOf0To255AndTheMtuFitsTwoBytes) {
+    const FieldText cases[] = {
+        {"192.168.1.5", true, false},
+        {"0.0.0.0", true, false},
+        {"255.255.255.255", true, false},
+        {"010.001.000.009", true, false},
+        {"192.168", false, false},
+        {"192.168.1.", false, false},
+        {"192.168.1.256", false, false},
+        {"300.1.999.4", false, false},
+        {"1.2.3.4.5", false, false},
+        {" 1.2.3.4", false, false},
+        {"1.2.3.4\n", false, false},
+        {"1.2.3.4444", false, false},
+        {"", false, false},
+        {"0", false, true},
+        {"65535", false, true},
+        {"1500", false, true},
+        {"65536", false, false},
+        {"99999", false, false},
+        {"-1", false, false},
+        {"+5", false, false},
+        {"1 500", false, false},
+        {"123456", false, false},
+    };
+    for (const FieldText& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(ipAddress(QString::fromLatin1(c.text)).has_value(), c.ip);
+        EXPECT_EQ(mtuNumber(QString::fromLatin1(c.text)).has_value(), c.mtu);
+    }
+    EXPECT_EQ(*ipAddress(QStringLiteral("010.001.000.009")),
+              (std::array<std::uint8_t, 4>{10, 1, 0, 9}));
+    EXPECT_EQ(*mtuNumber(QStringLiteral("65535")), 65535);
+}
+
+struct Problem {
+    const char* name;
+    RoutingMode mode;
+    std::function<void(RoutingTable&)> edit;
+    RoutingField field;
+    int slot;
+    const char* message;
+};
+
+// The first text that does not fit is named, with its row, in the message that refuses the table.
+TEST(RoutingTableValues, TheFirstTextThatDoesNotFitIsNamed) {
+    const Problem cases[] = {
+        {"half-typed IP", RoutingMode::Lan, [](RoutingTable& t) { t.rows[4].ip = "192.168"; },
+         RoutingField::Ip, 4,
+         "IP Address \"192.168\" Of Panel 5 Is Not Valid: Enter Four Numbers From 0 To 255."},
+        {"gateway row", RoutingMode::MainPanel, [](RoutingTable& t) { t.rows[0].ip = "10.2"; },
+         RoutingField::Ip, 0,
+         "IP Address \"10.2\" Of Panel GW Is Not Valid: Enter Four Numbers From 0 To 255."},
+        {"lower-case MAC", RoutingMode::Lan,
+         [](RoutingTable& t) { t.rows[124].mac = "00-0a-0b-0c-0d-7d"; }, RoutingField::Mac, 124,
+         "MAC Address \"00-0a-0b-0c-0d-7d\" Of Panel 125 Is Not Valid: Enter Six Pairs Of "
+         "Hexadecimal Digits."},
+        {"gateway", RoutingMode::Lan, [](RoutingTable& t) { t.rows[1].gateway = "10.1.0"; },
+         RoutingField::Gateway, 1,
+         "Gateway \"10.1.0\" Of Panel 2 Is Not Valid: Enter Four Numbers From 0 To 255."},
+        {"mask", RoutingMode::MainPanel, [](RoutingTable& t) { t.subnetMask = "255.255.0"; },
+         RoutingField::SubnetMask, -1,
+         "Subnet Mask \"255.255.0\" Is Not Valid: Enter Four Numbers From 0 To 255."},
+        {"MTU", RoutingMode::Lan, [](RoutingTable& t) { t.mtu = "99999"; }, RoutingField::Mtu, -1,
+         "MTU \"99999\" Is Not Valid: Enter A Number From 0 To 65535."},
+        {"first of two", RoutingMode::Lan,
+         [](RoutingTable& t) {
+             t.mtu = "99999";
+             t.rows[9].gateway = "";
+         },
+         RoutingField::Gateway, 9,
+         "Gateway \"\" Of Panel 10 Is Not Valid: Enter Four Numbers From 0 To 255."},
+    };
+    for (const RoutingMode mode : {RoutingMode::Lan, RoutingMode::MainPanel})
+        EXPECT_FALSE(checkRoutingTable(mode, filledTable(mode)));
+    // Main panels keep no gateways.
+    EXPECT_FALSE(checkRoutingTable(RoutingMode::MainPanel, [] {
+        RoutingTable t = filledTable(RoutingMode::MainPanel);
+        t.rows[3].gateway = "10.2";
+        return t;
+    }()));
+    for (const Problem& c : cases) {
+        SCOPED_TRACE(c.name);
+        RoutingTable t = filledTable(c.mode);
+        c.edit(t);
+        const auto problem = checkRoutingTable(c.mode, t);
+        ASSERT_TRUE(problem);
+        EXPECT_EQ(problem->field, c.field);
+        EXPECT_EQ(problem->slot, c.slot);
+        EXPECT_EQ(problem->message, c.message);
+    }
 }
 
 } // namespace

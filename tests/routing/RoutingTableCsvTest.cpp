@@ -40,7 +40,15 @@ TEST(RoutingTableCsv, BadLinesAreRefusedWithTheirNumber) {
         {"5,0.0.0.0,00-00-00-00-00-01,10.0.0.254,1,0", "line 6: 0.0.0.0 cannot be a broadcast"},
         {"126,10.0.0.5,00-00-00-00-00-01,10.0.0.254,0,0", "line 6: no row is labelled \"126\""},
         {"", "no row \"5\""},
-        {"MTU,65536", "line 6: the MTU is 0 to 65535"},
+        {"5,10.2,00-00-00-00-00-01,10.0.0.254,0,0", "line 6: \"10.2\" is no IP address (four"},
+        {"5,10.0.0.5,00-00-00-00-00-01,10.0.0,0,0", "line 6: \"10.0.0\" is no gateway address"},
+        {"5,10.0.0.5,00-00-00-00-00-01,10.0.0.254,0,+5", "line 6: the interval is 0 to 65535"},
+        {"MTU,65536", "line 6: the MTU is a number from 0 to 65535, not \"65536\""},
+        {"MTU,99999", "line 6: the MTU is a number from 0 to 65535, not \"99999\""},
+        {"MTU,", "line 6: the MTU is a number from 0 to 65535, not \"\""},
+        {"MTU,1500,1400", "line 6: \"MTU\" takes one value, not 2"},
+        {"Subnet Mask,255.255", "line 6: \"255.255\" is no subnet mask (four numbers"},
+        {"Subnet Mask,255.255.255.256", "line 6: \"255.255.255.256\" is no subnet mask"},
     };
     for (const auto& [line, error] : edits) {
         SCOPED_TRACE(line);

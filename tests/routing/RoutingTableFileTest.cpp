@@ -59,26 +59,40 @@ struct Refusal {
     const char* gateway; // the first row's address when saved
     RoutingMode openedIn;
     const char* message; // empty: accepted
+    const char* reason;
 };
 
 TEST(RoutingTableFile, AFileIsReadOnlyInTheModeItWasWrittenIn) {
     const Refusal cases[] = {
         {"main panel file in LAN mode", RoutingMode::MainPanel, "10.0.0.1", RoutingMode::Lan,
-         "This File Is Not For A RZQ-410."},
-        // It passes for marked, and holds a whole LAN block: only filler is missing.
+         "This File Is Not For A RZQ-410.", "the file holds a RZQ-320 table"},
+        // Marked by its gateway, but two bytes short of a LAN file.
         {"main panel file whose gateway begins 90.20, in LAN mode", RoutingMode::MainPanel,
-         "90.20.0.0", RoutingMode::Lan, ""},
-        {"LAN file in LAN mode", RoutingMode::Lan, "10.0.0.1", RoutingMode::Lan, ""},
+         "90.20.0.0", RoutingMode::Lan, "This File Is Not For A RZQ-410.",
+         "the file holds a RZQ-320 table"},
+        {"LAN file in LAN mode", RoutingMode::Lan, "10.0.0.1", RoutingMode::Lan, "", ""},
         {"LAN file in main panel mode", RoutingMode::Lan, "10.0.0.1", RoutingMode::MainPanel,
-         "This File Is Not For A RZQ-320."},
+         "This File Is Not For A RZQ-320.", "the file holds a RZQ-410 table"},
         {"main panel file whose gateway begins 90.20, in main panel mode", RoutingMode::MainPanel,
-         "90.20.0.0", RoutingMode::MainPanel, "This File Is Not For A RZQ-320."},
+         "90.20.0.0", RoutingMode::MainPanel, "This File Is Not For A RZQ-320.",
+         "its GW address begins 90.20, the mark of a RZQ-410 file"},
+        {"main panel file whose gateway begins 90.2, in main panel mode", RoutingMode::MainPanel,
+         "90.2.0.0", RoutingMode::MainPanel, "", ""},
     };
     for (const Refusal& c : cases) {
         SCOPED_TRACE(c.name);
         RoutingRig writer(c.savedIn);
+        writer.ops.open();
         writer.ops.table().rows[0].ip = QString::fromLatin1(c.gateway);
         ASSERT_TRUE(writer.ops.saveFile(writer.path()));
+        // Saved, with a word that it will not open again.
+        const bool marked = c.savedIn == RoutingMode::MainPanel &&
+                            QString::fromLatin1(c.gateway).startsWith(QLatin1String("90.20."));
+        EXPECT_EQ(writer.sim.ui.briefs(),
+                  marked ? QStringList{"[Warning!] The GW Address Begins 90.20, The Mark Of A "
+                                       "RZQ-410 File: The File Is Saved, But File Open Will "
+                                       "Refuse It."}
+                         : QStringList{});
 
         RoutingRig reader(c.openedIn);
         reader.ops.open();
@@ -89,25 +103,54 @@ TEST(RoutingTableFile, AFileIsReadOnlyInTheModeItWasWrittenIn) {
         EXPECT_EQ(reader.ops.table(), before);
         ASSERT_EQ(reader.sim.ui.messages.size(), 1);
         EXPECT_EQ(reader.sim.ui.messages[0].brief(), QStringLiteral("[Error] %1").arg(c.message));
+        EXPECT_EQ(reader.sim.ui.messages[0].detail, c.reason);
         EXPECT_EQ(reader.sim.ui.messages[0].icon, MessageIcon::Stop);
     }
 }
 
-TEST(RoutingTableFile, ShortAndMissingFilesAreNotReadAndChangeNothing) {
+struct BadFile {
+    const char* name;
+    QByteArray bytes; // empty: no file
+    const char* message;
+    const char* reason;
+};
+
+// A routing table file has exactly the size of its block and filler; anything else is refused
+// whole, whatever its first bytes say.
+TEST(RoutingTableFile, AFileOfAnyOtherSizeIsRefusedWithItsSizeAndChangesNothing) {
     RoutingRig rig(RoutingMode::Lan);
     rig.ops.open();
     const RoutingTable before = rig.ops.table();
     ASSERT_TRUE(rig.ops.saveFile(rig.path("FULL.NET")));
     const QByteArray full = rig.fileBytes(rig.path("FULL.NET"));
-    rig.writeFile(rig.path("SHORT.NET"), full.left(2101));
-    rig.writeFile(rig.path("ONE.NET"), full.left(1));
-
-    for (const char* name : {"SHORT.NET", "ONE.NET", "MISSING.NET"}) {
-        SCOPED_TRACE(name);
+    QByteArray random(2560, '\0');
+    for (int i = 0; i < random.size(); ++i)
+        random[i] = char((i * 7919 + 13) % 251);
+    const char* sizeReason = " bytes; a routing table file holds 2502 bytes that begin 90, 20 "
+                             "(RZQ-410) or 2500 bytes (RZQ-320)";
+    const BadFile cases[] = {
+        {"SHORT.NET", full.left(2101), "Error In Reading The File.", "the file holds 2101"},
+        {"ONE.NET", full.left(1), "Error In Reading The File.", "the file holds 1"},
+        {"LONG.NET", full + 'x', "Error In Reading The File.", "the file holds 2503"},
+        {"RANDOM.NET", QByteArray("\x5A\x14") + random, "Error In Reading The File.",
+         "the file holds 2562"},
+        {"PANEL.NET", QByteArray("RZQ Panel File").leftJustified(4000, '\x01'),
+         "Error In Reading The File.", "the file holds 4000"},
+        {"MAIN.NET", QByteArray(2500, '\x01'), "This File Is Not For A RZQ-410.",
+         "the file holds a RZQ-320 table"},
+        {"MISSING.NET", {}, "Error In Reading The File.", "No such file or directory"},
+    };
+    for (const BadFile& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!c.bytes.isEmpty()) rig.writeFile(rig.path(c.name), c.bytes);
         rig.sim.ui.messages.clear();
-        EXPECT_FALSE(rig.ops.openFile(rig.path(name)));
+        EXPECT_FALSE(rig.ops.openFile(rig.path(c.name)));
         EXPECT_EQ(rig.ops.table(), before);
-        EXPECT_EQ(rig.sim.ui.briefs(), QStringList{"[Error] Error In Reading The File."});
+        ASSERT_EQ(rig.sim.ui.messages.size(), 1);
+        EXPECT_EQ(rig.sim.ui.messages[0].brief(), QStringLiteral("[Error] %1").arg(c.message));
+        const QString reason = QString::fromLatin1(c.reason);
+        EXPECT_EQ(rig.sim.ui.messages[0].detail,
+                  reason.back().isDigit() ? reason + QLatin1String(sizeReason) : reason);
     }
     EXPECT_FALSE(QFile::exists(rig.path("MISSING.NET")));
 }
@@ -127,6 +170,7 @@ TEST(RoutingTableFile, AFailedSaveLeavesTheOldFileAsItWas) {
         ASSERT_EQ(rig.sim.ui.messages.size(), 1);
         EXPECT_EQ(rig.sim.ui.messages[0].brief(),
                   "[Error] Error In Writing To The File. File May Be Marked As Read-Only.");
+        EXPECT_FALSE(rig.sim.ui.messages[0].detail.isEmpty());
         EXPECT_EQ(rig.sim.ui.messages[0].icon, MessageIcon::Stop);
     }
     // A folder that is not there cannot take the file either.

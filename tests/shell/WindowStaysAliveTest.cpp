@@ -37,6 +37,8 @@ sim::ControllerOptions options(sim::Model model, int address, int rate) {
     o.model = model;
     o.address = address;
     o.lineRate = rate;
+    // On the real clock a busy machine may be slow to answer a poll, as vtl-sim allows for too.
+    o.pollWindowUs = 300'000;
     return o;
 }
 

@@ -8,9 +8,11 @@ namespace vtl::test {
 
 // vtl-sim as a separate process on a pseudo-terminal or a TCP port, stopped with SIGTERM.
 struct SimProcess {
+    // The waits are generous: a busy machine may be slow to start a process; they end as soon as
+    // it is up.
     SimProcess(const QString& exe, const QStringList& arguments) {
         process.start(exe, arguments);
-        if (process.waitForStarted(5000) && process.waitForReadyRead(5000)) {
+        if (process.waitForStarted(30000) && process.waitForReadyRead(30000)) {
             const QString line = QString::fromLatin1(process.readLine().trimmed());
             if (line.startsWith(QLatin1String("port: "))) port = line.mid(6);
         }
@@ -21,7 +23,7 @@ struct SimProcess {
     // The simulator's exit status: 0 when it saw no protocol violation.
     int stop() {
         process.terminate();
-        process.waitForFinished(5000);
+        if (!process.waitForFinished(30000)) return -1;
         errors = QString::fromLocal8Bit(process.readAllStandardError());
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }

@@ -42,11 +42,12 @@ public:
                        .toLatin1());
         file.close();
         process_.start(program(), {"-n", "-d", "-c", config});
-        if (!process_.waitForStarted(5000)) return;
+        // Generous waits that end as soon as the server is up: a busy machine may be slow.
+        if (!process_.waitForStarted(30000)) return;
         // Listening once the port can no longer be taken.
         QElapsedTimer waited;
         waited.start();
-        while (waited.elapsed() < 5000) {
+        while (waited.elapsed() < 30000) {
             QTcpServer taken;
             if (!taken.listen(QHostAddress::LocalHost, tcpPort_)) {
                 port = QStringLiteral("%1://127.0.0.1:%2")

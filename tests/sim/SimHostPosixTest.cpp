@@ -31,7 +31,8 @@ int openPty(const QString& path, speed_t speed) {
     return fd;
 }
 
-QByteArray readPty(int fd, int atLeast, int timeoutMs = 1000) {
+// Reads until `atLeast` bytes came or none came for `timeoutMs` (long enough for a busy machine).
+QByteArray readPty(int fd, int atLeast, int timeoutMs = 5000) {
     QByteArray got;
     pollfd p{fd, POLLIN, 0};
     while (got.size() < atLeast && ::poll(&p, 1, timeoutMs) > 0) {
@@ -77,10 +78,10 @@ TEST(SimHost, TcpExchange) {
     ASSERT_EQ(url.scheme(), "tcp") << qPrintable(sim.port);
     QTcpSocket socket;
     socket.connectToHost(url.host(), quint16(url.port()));
-    ASSERT_TRUE(socket.waitForConnected(2000));
+    ASSERT_TRUE(socket.waitForConnected(10000));
     socket.write(TypeCodeRequest);
     QByteArray reply;
-    while (reply.size() < 21 && socket.waitForReadyRead(1000))
+    while (reply.size() < 21 && socket.waitForReadyRead(5000))
         reply += socket.readAll();
     EXPECT_EQ(reply.toHex(' '), "41 41 41 41 41 31 32 33 34 35 00 01 8e 12 02 02 00 ea 01 eb 00");
     socket.close();
