@@ -2,7 +2,6 @@
 #include "cli/CompareCommands.h"
 
 #include "cli/ConnectionOptions.h"
-#include "panelfile/PanelVerify.h"
 
 namespace vtl::cli {
 namespace {
@@ -40,9 +39,9 @@ int runDiff(CommandContext& ctx) {
 }
 
 int reportVerify(CommandContext& ctx, Session& session, PanelFamily family, const QString& path,
-                 bool ethernetSent) {
+                 bool ethernetSent, VerifyCase verifyCase) {
     QString why;
-    const auto comparison = verifyController(session, family, path, ethernetSent, &why);
+    const auto comparison = verifyController(session, family, path, ethernetSent, &why, verifyCase);
     if (!comparison) {
         ctx.err << "verify: "
                 << (why.isEmpty() ? QStringLiteral("the controller was not read")
@@ -86,7 +85,7 @@ int runVerify(CommandContext& ctx) {
     const auto window = connectController(session, *choice);
     if (!window || !openingReads(session, *window)) return ExitFailed;
     return reportVerify(ctx, session, familyOf(*window), parser.value(opt("in")),
-                        parser.isSet(opt("send-ethernet")));
+                        parser.isSet(opt("send-ethernet")), VerifyCase::OnItsOwn);
 }
 
 } // namespace vtl::cli

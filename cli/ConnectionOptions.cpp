@@ -5,6 +5,8 @@
 #include "panels/MainPanelOperations.h"
 #include "panels/SubPanelReads.h"
 
+#include <QFileInfo>
+
 namespace vtl::cli {
 namespace {
 
@@ -15,6 +17,53 @@ const QStringList BaudChoices = {
 
 QString opt(const char* name) {
     return QString::fromLatin1(name);
+}
+
+// The options through which a command reads or writes a file of its own, and the port: a trace
+// written into a serial device would go to the controller.
+const QStringList FileOptions = {QStringLiteral("in"), QStringLiteral("out"),
+                                 QStringLiteral("port")};
+
+// The file a path leads to, whether it exists yet or not: links followed, "." and ".." gone.
+QString resolvedPath(const QString& path, int linksLeft = 16) {
+    const QFileInfo info(path);
+    if (info.exists()) return info.canonicalFilePath();
+    // A link to a file not made yet leads to where that file will be made.
+    if (info.isSymLink() && linksLeft > 0) return resolvedPath(info.symLinkTarget(), linksLeft - 1);
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return (folder.isEmpty() ? info.absolutePath() : folder) + QLatin1Char('/') + info.fileName();
+}
+
+bool sameFile(const QString& a, const QString& b) {
+#ifdef Q_OS_WIN
+    constexpr Qt::CaseSensitivity names = Qt::CaseInsensitive;
+#else
+    constexpr Qt::CaseSensitivity names = Qt::CaseSensitive;
+#endif
+    return resolvedPath(a).compare(resolvedPath(b), names) == 0;
+}
+
+// The trace file is replaced when the command starts: it must not be a file the command reads or
+// writes. The option that names the same file, or nothing.
+std::optional<QString> traceClash(const QCommandLineParser& parser, const QString& trace) {
+    for (const QString& name : parser.optionNames())
+        if (FileOptions.contains(name) && sameFile(parser.value(name), trace))
+            return QStringLiteral("--") + name;
+    for (const QString& argument : parser.positionalArguments())
+        if (sameFile(argument, trace)) return argument;
+    return std::nullopt;
+}
+
+// Said once, where a failing trace stops; the command itself goes on, and its exit status tells
+// what became of the controller and its files, not of the trace.
+void reportTraceFailure(UserInterface& ui, const QString& path, const QString& why) {
+    const QString line =
+        QStringLiteral("vtl-cli: the line trace %1 stops here: it could not be written (%2)")
+            .arg(path, why);
+    if (auto* terminal = dynamic_cast<TerminalUserInterface*>(&ui))
+        terminal->note(line);
+    else
+        QTextStream(stderr) << line << Qt::endl;
 }
 
 } // namespace
@@ -68,6 +117,17 @@ std::optional<ConnectionChoice> connectionChoice(const QCommandLineParser& parse
     choice.usb = parser.isSet(opt("usb"));
     choice.addDelay = !parser.isSet(opt("no-delay"));
     choice.tracePath = parser.value(opt("trace"));
+    if (parser.isSet(opt("trace"))) {
+        if (choice.tracePath.isEmpty()) {
+            err << "--trace takes a file name" << Qt::endl;
+            return std::nullopt;
+        }
+        if (const auto clash = traceClash(parser, choice.tracePath)) {
+            err << "--trace " << choice.tracePath << " is the file of " << *clash
+                << ": the trace would write over it" << Qt::endl;
+            return std::nullopt;
+        }
+    }
     return choice;
 }
 
@@ -83,6 +143,10 @@ std::optional<ControllerWindow> connectController(Session& session,
                                 << ": " << why << Qt::endl;
             return std::nullopt;
         }
+        trace->setFailureHandler(
+            [&ui = session.ui, path = choice.tracePath](const QString& failure) {
+                reportTraceFailure(ui, path, failure);
+            });
         session.link.setTrace(trace.get());
     }
     session.state.UsbMode = choice.usb;

@@ -123,7 +123,8 @@ int runRestore(CommandContext& ctx) {
     }
     if (restore.run(path) != RestoreOutcome::Finished) return ExitFailed;
     if (!parser.isSet(opt("verify"))) return ExitDone;
-    return reportVerify(ctx, session, *family, path, restore.ethernetSent());
+    return reportVerify(ctx, session, *family, path, restore.ethernetSent(),
+                        VerifyCase::AfterRestore);
 }
 
 } // namespace vtl::cli

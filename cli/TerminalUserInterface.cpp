@@ -79,6 +79,11 @@ void TerminalUserInterface::setFailureReason(const QString& reason) {
     exchangeFailed_ = false;
 }
 
+void TerminalUserInterface::note(const QString& line) {
+    endProgressLine();
+    err_ << line << Qt::endl;
+}
+
 void TerminalUserInterface::setTitle(const QString& title) {
     // The bare window names are not progress; on a progress line the speed tried is shown there.
     if (!showProgress_ || title == QLatin1String("VTL") || title == QLatin1String("Vantrel"))

@@ -40,6 +40,9 @@ public:
     void setProgress(const OperationProgress& progress) override;
     bool cancelRequested() override { return cancelQuery_ && cancelQuery_(); }
 
+    // A line of the command line's own (not a message of the program's), below any progress line.
+    void note(const QString& line);
+
     // "[Caption] Text" with the line breaks of a message box folded into blanks.
     static QString oneLine(const QString& caption, const QString& text);
 

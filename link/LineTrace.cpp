@@ -37,7 +37,13 @@ std::unique_ptr<LineTrace> LineTrace::create(const QString& path, Clock& clock, 
         if (error) *error = file->errorString();
         return nullptr;
     }
-    return std::make_unique<LineTrace>(std::move(file), clock);
+    const QFile* opened = file.get();
+    auto trace = std::make_unique<LineTrace>(std::move(file), clock);
+    if (!trace->ok()) {
+        if (error) *error = opened->errorString();
+        return nullptr;
+    }
+    return trace;
 }
 
 void LineTrace::byteSent(std::uint8_t byte) {
@@ -97,8 +103,16 @@ void LineTrace::write(QJsonObject line, bool sentIsOwn, bool takeBytes) {
     }
     if (!ok_ || !out_) return;
     const QByteArray text = QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n';
-    ok_ = out_->write(text) == text.size();
+    // A disk that fills up takes part of the line first; the write after it fails with the reason.
+    qint64 done = 0;
+    while (done < text.size()) {
+        const qint64 n = out_->write(text.constData() + done, text.size() - done);
+        if (n <= 0) break;
+        done += n;
+    }
+    ok_ = done == text.size();
     if (auto* file = qobject_cast<QFile*>(out_.get())) ok_ = file->flush() && ok_;
+    if (!ok_ && onFailure_) onFailure_(out_->errorString());
 }
 
 } // namespace vtl

@@ -7,6 +7,7 @@
 #include <QJsonObject>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace vtl {
@@ -39,7 +40,8 @@ public:
 
     // Times are counted from the construction, on `clock`.
     LineTrace(std::unique_ptr<QIODevice> out, Clock& clock);
-    // Creates or replaces the file; nullptr with the system's words in `error` when it cannot.
+    // Creates or replaces the file and writes its first line; nullptr with the system's words in
+    // `error` when either fails (a full disk takes the file but not its first line).
     static std::unique_ptr<LineTrace> create(const QString& path, Clock& clock, QString* error);
 
     void byteSent(std::uint8_t byte);
@@ -53,6 +55,10 @@ public:
 
     // False once a write to the file failed; the trace then stops writing.
     bool ok() const { return ok_; }
+    // Called once, with the system's words, when a write first fails.
+    void setFailureHandler(std::function<void(const QString& why)> handler) {
+        onFailure_ = std::move(handler);
+    }
 
 private:
     void write(QJsonObject line, bool sentIsOwn, bool takeBytes = true);
@@ -64,6 +70,7 @@ private:
     QByteArray sent_;
     QByteArray received_;
     bool ok_ = true;
+    std::function<void(const QString&)> onFailure_;
 };
 
 } // namespace vtl

@@ -37,6 +37,7 @@ RecordReadResult readBlockRecord(QIODevice& file,
         result.status = RecordStatus::ReadError;
         return result;
     }
+    result.headerBytes = static_cast<std::uint32_t>(got);
     if (got < BlockRecordHeaderSize) return result; // EndOfFile
 
     auto byte = [&head](int i) {

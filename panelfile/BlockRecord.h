@@ -47,6 +47,7 @@ struct RecordReadResult {
     BlockRecordHeader header;
     std::uint32_t bytesInBuffer = 0; // data bytes now at the front of the buffer
     std::uint32_t bytesConsumed = 0; // data bytes taken from the file for this record
+    std::uint32_t headerBytes = 0;   // header bytes read: fewer than 5 only at the end of the file
 
     bool isRecord() const {
         return status == RecordStatus::Complete || status == RecordStatus::Oversized ||

@@ -54,6 +54,9 @@ BackupOutcome PanelBackup::run(const QString& path) {
 BackupOutcome PanelBackup::run(QSaveFile& file) {
     const BackupOutcome outcome = fill(file, true);
     if (outcome != BackupOutcome::Finished) return outcome;
+    // A small file can still sit whole in the save file's buffer, and a failure to write that
+    // buffer out inside commit() goes unreported: the empty file would replace the old one.
+    if (!file.flush() || file.error() != QFileDevice::NoError) return writeFailed(file, true);
     if (!file.commit()) return writeFailed(file, true);
     session_.ui.setStatus(QStringLiteral("Finished Creating Panel File"));
     return BackupOutcome::Finished;
@@ -285,12 +288,14 @@ QByteArray PanelBackup::trendLogPart(int block, bool readOk, bool lastOfEntry) {
                                      second.isEmpty() ? zeros : second);
 }
 
-// A write failure keeps the target as it was. A sub panel still holding the bus gets it back.
+// A write failure keeps the target as it was and says why beneath the message. A sub panel still
+// holding the bus gets it back.
 BackupOutcome PanelBackup::writeFailed(QIODevice& file, bool walking) {
     if (walking && family_ == PanelFamily::Sub) releaseBusIfHeld();
+    const QString why = file.errorString();
     discard(file);
     session_.ui.message(QStringLiteral("Error In Writing To The File."), caption("Error"),
-                        MessageButtons::Ok, MessageIcon::None);
+                        MessageButtons::Ok, MessageIcon::None, why);
     if (walking) session_.ui.setStatus(QString());
     return BackupOutcome::WriteFailed;
 }

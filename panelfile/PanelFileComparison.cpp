@@ -3,11 +3,12 @@
 #include "link/CommandSet.h"
 #include "panelfile/BlockCatalogue.h"
 
+#include "panelfile/PanelFileRecords.h"
+
 #include <QFile>
 #include <QHash>
 
-#include <array>
-#include <memory>
+#include <algorithm>
 
 namespace vtl {
 namespace {
@@ -105,22 +106,34 @@ std::optional<PanelFileContents> readPanelFile(QIODevice& device, PanelFamily re
         return std::nullopt;
     }
     contents.header = head.header;
-    auto buffer = std::make_unique<std::array<std::uint8_t, TransferBuffers::Size>>();
-    for (;;) {
-        const RecordReadResult read = readBlockRecord(device, *buffer);
-        if (read.status == RecordStatus::EndOfFile) return contents;
-        if (read.status != RecordStatus::Complete) {
-            if (error)
-                *error = read.status == RecordStatus::ReadError
-                             ? QStringLiteral("Error Reading File.")
-                             : QStringLiteral("record %1 of the file is cut short or too long")
-                                   .arg(contents.records.size() + 1);
-            return std::nullopt;
-        }
-        contents.records.append(
-            {read.header, QByteArray(reinterpret_cast<const char*>(buffer->data()),
-                                     qsizetype(read.bytesInBuffer))});
+    RecordsReadResult read = readPanelFileRecords(device);
+    const auto unsendable = std::find_if(read.records.cbegin(), read.records.cend(),
+                                         [](const PanelFileRecord& r) { return !r.sendable; });
+    if (read.ok() && unsendable == read.records.cend()) {
+        for (PanelFileRecord& record : read.records)
+            contents.records.append({record.header, std::move(record.data)});
+        return contents;
     }
+    if (!error) return std::nullopt;
+    switch (read.status) {
+    case RecordsStatus::ReadError:
+        *error = QStringLiteral("Error Reading File.");
+        break;
+    case RecordsStatus::BytesAfterLastRecord:
+        *error =
+            QStringLiteral("%1 bytes after the last record are not a record").arg(read.bytesHeld);
+        break;
+    case RecordsStatus::TooLarge:
+        *error = QStringLiteral("the records take more than %1 bytes").arg(MaxPanelFileRecordBytes);
+        break;
+    case RecordsStatus::CutShort:
+    case RecordsStatus::Ok:
+        *error =
+            QStringLiteral("record %1 of the file is cut short or too long")
+                .arg((read.ok() ? unsendable - read.records.cbegin() : read.records.size()) + 1);
+        break;
+    }
+    return std::nullopt;
 }
 
 std::optional<PanelFileContents> readPanelFile(const QString& path, PanelFamily reader,

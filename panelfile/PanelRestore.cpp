@@ -2,15 +2,9 @@
 
 #include "history/KeepSnapshot.h"
 #include "link/CommandSet.h"
-#include "panelfile/BlockRecord.h"
 #include "panelfile/PanelFileQuestions.h"
 
 #include <QFile>
-
-#include <array>
-#include <memory>
-
-#include <algorithm>
 
 namespace vtl {
 namespace {
@@ -20,20 +14,28 @@ namespace cmd = commands;
 const QString Vtl = QStringLiteral("VTL");
 const QString ErrorCaption = QStringLiteral("Error");
 const QString ErrorReadingFile = QStringLiteral("Error Reading File.");
+const QString InvalidPanelFile = QStringLiteral("Invalid Panel File.");
 
-// How many records the file at `path` holds, read through a handle of its own so that the one
-// the restore reads stays untouched; 0 when that cannot be told.
-int countRecords(const QString& path, PanelFamily family) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || !readHeader(file, family).ok()) return 0;
-    auto scratch = std::make_unique<std::array<std::uint8_t, TransferBuffers::Size>>();
-    int count = 0;
-    for (;;) {
-        const RecordStatus status = readBlockRecord(file, *scratch).status;
-        if (status != RecordStatus::Complete && status != RecordStatus::Oversized) break;
-        ++count;
+// Why a file that reads as a panel file up to its records is refused, beneath the message.
+QString damageDetail(PanelFamily family, const RecordsReadResult& read) {
+    switch (read.status) {
+    case RecordsStatus::CutShort:
+        return QStringLiteral("%1 is cut short: the file holds %2 of its %3 bytes.")
+            .arg(recordName(family, read.cutShort))
+            .arg(read.bytesHeld)
+            .arg(read.cutShort.length);
+    case RecordsStatus::BytesAfterLastRecord:
+        return QStringLiteral("%1 bytes after the last record are not a record.")
+            .arg(read.bytesHeld);
+    case RecordsStatus::TooLarge:
+        return QStringLiteral(
+                   "The records take more than %1 bytes, more than any controller holds.")
+            .arg(MaxPanelFileRecordBytes);
+    case RecordsStatus::Ok:
+    case RecordsStatus::ReadError:
+        break;
     }
-    return count;
+    return {};
 }
 
 } // namespace
@@ -64,22 +66,27 @@ RestoreOutcome PanelRestore::run(const QString& path) {
     if (path.isEmpty()) return RestoreOutcome::Cancelled;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        session_.ui.message(ErrorReadingFile, ErrorCaption);
+        session_.ui.message(ErrorReadingFile, ErrorCaption, MessageButtons::Ok, MessageIcon::None,
+                            file.errorString());
         return RestoreOutcome::FileError;
     }
-    recordsInFile_ = countRecords(path, family_);
-    const RestoreOutcome outcome = run(file);
-    recordsInFile_ = 0;
-    return outcome;
+    return run(file);
 }
 
+// Everything that can refuse the file comes before the question about clearing the controller, so
+// that a refused file leaves the controller exactly as it was.
 RestoreOutcome PanelRestore::run(QIODevice& file) {
     mainFile_ = false;
     lastExchangeOk_ = false;
     ethernetSent_ = false;
     PanelFileHeader header;
+    QList<PanelFileRecord> records;
     if (const auto refused = checkHeader(file, header)) return *refused;
+    if (const auto refused = readRecords(file, records)) return *refused;
     if (const auto refused = acceptance(header)) return *refused;
+    RestoreContext context = RestoreContext::of(family_, header.fileClass, session_.state);
+    context.mainFile = mainFile_;
+    if (const auto refused = checkRecordsKnown(context, records)) return *refused;
     if (!keepSnapshot(session_, {WriteOperation::Restore, {}, {}, backup_}))
         return RestoreOutcome::NotKept;
 
@@ -93,7 +100,7 @@ RestoreOutcome PanelRestore::run(QIODevice& file) {
             return RestoreOutcome::ClearFailed;
         }
     }
-    const RestoreOutcome outcome = sendRecords(file, header);
+    const RestoreOutcome outcome = sendRecords(context, records);
     session_.ui.setProgress({});
     return outcome;
 }
@@ -106,6 +113,23 @@ std::optional<RestoreOutcome> PanelRestore::checkHeader(QIODevice& file, PanelFi
                                                       : RestoreOutcome::InvalidFile;
     }
     header = read.header;
+    return std::nullopt;
+}
+
+std::optional<RestoreOutcome> PanelRestore::readRecords(QIODevice& file,
+                                                        QList<PanelFileRecord>& records) {
+    RecordsReadResult read = readPanelFileRecords(file);
+    if (read.status == RecordsStatus::ReadError) {
+        session_.ui.message(ErrorReadingFile, ErrorCaption, MessageButtons::Ok, MessageIcon::None,
+                            file.errorString());
+        return RestoreOutcome::FileError;
+    }
+    if (!read.ok()) {
+        session_.ui.message(InvalidPanelFile, ErrorCaption, MessageButtons::Ok, MessageIcon::None,
+                            damageDetail(family_, read));
+        return RestoreOutcome::Damaged;
+    }
+    records = std::move(read.records);
     return std::nullopt;
 }
 
@@ -128,6 +152,29 @@ std::optional<RestoreOutcome> PanelRestore::acceptance(const PanelFileHeader& he
         session_.ui.message(wrongAddressMessage(family_, header.address()), Vtl, MessageButtons::Ok,
                             family_ == PanelFamily::Sub ? MessageIcon::None : MessageIcon::Stop);
         return RestoreOutcome::WrongAddress;
+    }
+    return std::nullopt;
+}
+
+// A record the controller has no place for would stop the restore halfway: it is refused before
+// the first write, with the message that stopped it there.
+std::optional<RestoreOutcome>
+PanelRestore::checkRecordsKnown(const RestoreContext& context,
+                                const QList<PanelFileRecord>& records) {
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        const PanelFileRecord& record = records[i];
+        if (planRecord(context, record.header, record.data, record.sendable).action !=
+            RecordAction::Unknown)
+            continue;
+        const BlockRecordHeader& h = record.header;
+        session_.ui.message(unknownRecordMessage(family_), Vtl, MessageButtons::Ok,
+                            MessageIcon::None,
+                            QStringLiteral("Record %1 of the file: command %2, point %3, table %4.")
+                                .arg(i + 1)
+                                .arg(h.command)
+                                .arg(h.point)
+                                .arg(h.table));
+        return RestoreOutcome::UnknownRecord;
     }
     return std::nullopt;
 }
@@ -160,40 +207,18 @@ PanelRestore::ClearResult PanelRestore::clearController() {
     return ClearResult::Cleared;
 }
 
-RestoreOutcome PanelRestore::sendRecords(QIODevice& file, const PanelFileHeader& header) {
-    RestoreContext context = RestoreContext::of(family_, header.fileClass, session_.state);
-    context.mainFile = mainFile_;
-    auto& buffer = session_.buffers.TransferBuffer;
-    const int total = recordsInFile_;
-    int done = 0;
-
-    for (;;) {
+RestoreOutcome PanelRestore::sendRecords(const RestoreContext& context,
+                                         const QList<PanelFileRecord>& records) {
+    const int total = int(records.size());
+    for (int done = 0;; ++done) {
         reportProgress(done, total);
         if (cancelled()) return RestoreOutcome::Aborted;
-        ++done;
-        const RecordReadResult read = readBlockRecord(file, buffer);
-        if (read.status == RecordStatus::EndOfFile) break;
-        if (read.status == RecordStatus::ReadError) {
-            releaseBusIfHeld();
-            session_.ui.message(ErrorReadingFile, ErrorCaption);
-            return RestoreOutcome::FileError;
-        }
-        if (read.status == RecordStatus::Truncated) {
-            releaseBusIfHeld();
-            session_.ui.message(damagedFileMessage(family_, read.header), ErrorCaption);
-            status(QString());
-            return RestoreOutcome::Damaged;
-        }
-        QByteArray data(reinterpret_cast<const char*>(buffer.data()),
-                        qsizetype(read.bytesInBuffer));
-        adaptRecordData(context, read.header, data);
+        if (done == total) break;
+        const PanelFileRecord& record = records[done];
+        QByteArray data = record.data;
+        adaptRecordData(context, record.header, data);
 
-        const RecordPlan plan = planRecord(context, read.header, data, read.sendable());
-        if (plan.action == RecordAction::Unknown) {
-            releaseBusIfHeld();
-            session_.ui.message(unknownRecordMessage(family_), Vtl);
-            return RestoreOutcome::UnknownRecord;
-        }
+        const RecordPlan plan = planRecord(context, record.header, data, record.sendable);
         if (plan.askEthernet) {
             if (ask(session_.ui, PanelFileQuestions::SendEthernet) != MessageAnswer::Yes) continue;
             ethernetSent_ = true;

@@ -5,6 +5,7 @@
 #include "link/Session.h"
 #include "panelfile/FamilyCode.h"
 #include "panelfile/PanelFileHeader.h"
+#include "panelfile/PanelFileRecords.h"
 #include "panelfile/RestoreRules.h"
 
 #include <QIODevice>
@@ -16,20 +17,21 @@ namespace vtl {
 enum class RestoreOutcome {
     Finished,      // every record of the file was dealt with
     Cancelled,     // no file was chosen
-    FileError,     // the file could not be opened or read
+    FileError,     // the file could not be opened or read; nothing sent
     InvalidFile,   // bad signature, stamps or family code; nothing sent
+    Damaged,       // a record cut short, bytes after the last record, or far too long; nothing sent
     WrongFamily,   // refused for its family, or the user declined a main panel file; nothing sent
     WrongAddress,  // meant for another address; nothing sent
+    UnknownRecord, // a record with no catalogue entry; nothing sent
     ClearFailed,   // the clear before sending was not acknowledged
-    UnknownRecord, // a record with no catalogue entry; earlier records stay sent
-    Damaged,       // the file ended inside a record, which was not sent; earlier records stay sent
     Aborted,       // the user gave up after a failed write; earlier records stay sent
     NotKept,       // the snapshot before it could not be kept; nothing sent
 };
 
 // Sends the blocks of a panel file back to the connected controller, one write per record, with
-// the rules of the controller's family. Progress goes to the status line, questions and refusals
-// to message boxes, both through the session's user interface.
+// the rules of the controller's family. The whole file is read and checked first: a damaged file,
+// or one with a record the controller has no place for, sends nothing. Progress goes to the status
+// line, questions and refusals to message boxes, both through the session's user interface.
 class PanelRestore {
 public:
     PanelRestore(Session& session, PanelFamily family);
@@ -54,9 +56,13 @@ private:
 
     // Each gives the outcome when the file is refused, nothing when it may be sent.
     std::optional<RestoreOutcome> checkHeader(QIODevice& file, PanelFileHeader& header);
+    std::optional<RestoreOutcome> readRecords(QIODevice& file, QList<PanelFileRecord>& records);
     std::optional<RestoreOutcome> acceptance(const PanelFileHeader& header);
+    std::optional<RestoreOutcome> checkRecordsKnown(const RestoreContext& context,
+                                                    const QList<PanelFileRecord>& records);
     ClearResult clearController();
-    RestoreOutcome sendRecords(QIODevice& file, const PanelFileHeader& header);
+    RestoreOutcome sendRecords(const RestoreContext& context,
+                               const QList<PanelFileRecord>& records);
     SendResult send(const RecordPlan& plan, const QByteArray& data);
     void releaseBusIfHeld();
     void status(const QString& text);
@@ -68,7 +74,6 @@ private:
     bool mainFile_ = false;
     bool lastExchangeOk_ = false;
     bool ethernetSent_ = false;
-    int recordsInFile_ = 0; // for the progress display; 0 when unknown
     QString backup_;
 };
 

@@ -6,14 +6,29 @@
 
 namespace vtl {
 
+namespace {
+
+// The kind of controller that wrote the file, told by the reader that knows every family code
+// (the main panel's reader takes every code above 8000 for a file without a writer).
+std::optional<PanelFamily> writerOf(const PanelFileHeader& header) {
+    return familyOfFileClass(classifyFamilyCode(header.familyCode, PanelFamily::Lan));
+}
+
+} // namespace
+
 std::optional<Comparison> verifyController(Session& session, PanelFamily family,
-                                           const QString& path, bool ethernetSent, QString* error) {
+                                           const QString& path, bool ethernetSent, QString* error,
+                                           VerifyCase verifyCase) {
     const auto file = readPanelFile(path, family, error);
     if (!file) return std::nullopt;
     const FileClass fileClass = file->header.fileClass;
     const Acceptance acceptance = acceptFile(family, fileClass, subFamilyBase(session.state));
-    if (acceptance == Acceptance::Refused) {
-        if (error) *error = wrongFamilyMessage(fileClass, family);
+    const auto writer = writerOf(file->header);
+    const bool otherKind = verifyCase == VerifyCase::OnItsOwn && writer && *writer != family;
+    if (acceptance == Acceptance::Refused || otherKind) {
+        if (error)
+            *error = wrongFamilyMessage(
+                classifyFamilyCode(file->header.familyCode, PanelFamily::Lan), family);
         return std::nullopt;
     }
 

@@ -279,13 +279,11 @@ QString unknownRecordMessage(PanelFamily family) {
                                       : QStringLiteral("Invalid Panel File.");
 }
 
-QString damagedFileMessage(PanelFamily family, const BlockRecordHeader& header) {
+QString recordName(PanelFamily family, const BlockRecordHeader& header) {
     const std::optional<int> entry = catalogueEntryOf(family, header);
     const QString name = entry ? QString(catalogueFor(family).entry(*entry).name)
                                : QStringLiteral("Command %1").arg(header.command);
-    return QStringLiteral("Panel File Is Damaged: %1 Block %2 Was Not Sent.")
-        .arg(name)
-        .arg(header.point + 1);
+    return QStringLiteral("%1 Block %2").arg(name).arg(header.point + 1);
 }
 
 } // namespace vtl

@@ -51,8 +51,8 @@ struct RecordPlan {
     bool pauseAfter = false; // sub 5000 family: 5 s after Program Code block 5
 };
 
-// The decision for one record read from the file. `sendable` is false for records that did not fit
-// the transfer buffer or were cut short by the end of the file; `data` is what was read of it.
+// The decision for one record read from the file. `sendable` is false for records that do not fit
+// the transfer buffer; `data` is the record's data.
 RecordPlan planRecord(const RestoreContext& context, const BlockRecordHeader& header,
                       QByteArrayView data, bool sendable);
 
@@ -72,7 +72,8 @@ std::optional<int> catalogueEntryOf(PanelFamily family, const BlockRecordHeader&
 // Each family's message for a record with no catalogue entry, and its caption.
 QString unknownRecordMessage(PanelFamily family);
 
-// "Panel File Is Damaged: Inputs Block 2 Was Not Sent." for a record the file ends inside of.
-QString damagedFileMessage(PanelFamily family, const BlockRecordHeader& header);
+// "Inputs Block 2", or "Command 99 Block 1" for a record with no catalogue entry: the record as a
+// message about the file names it.
+QString recordName(PanelFamily family, const BlockRecordHeader& header);
 
 } // namespace vtl

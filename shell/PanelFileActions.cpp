@@ -104,7 +104,8 @@ void PanelFileActions::restore() {
 // box, and the status line ends as the restore ended it.
 void PanelFileActions::showVerification(const QString& path, bool ethernetSent) {
     QString why;
-    const auto result = verifyController(session_, family_, path, ethernetSent, &why);
+    const auto result =
+        verifyController(session_, family_, path, ethernetSent, &why, VerifyCase::AfterRestore);
     session_.ui.setStatus(QStringLiteral("Finished Sending Panel File."));
     if (!result) {
         if (!why.isEmpty()) session_.ui.message(why, QStringLiteral("Error"));

@@ -121,9 +121,10 @@ int main(int argc, char** argv) {
     // A pseudo-terminal's bytes leave only when we read them: a run of the program that ends while
     // this process is not scheduled may close the line before its last bytes (the release of the
     // bus) are read, and they are lost. The bus then comes back after a few seconds of silence,
-    // sooner than the next program's listening gives up, and later than any pause a program makes
-    // while it holds the bus (2 s before a memory clear is acknowledged).
-    options.busHoldTimeoutUs = 5'000'000;
+    // sooner than the next program's listening gives up (30 s), and later than any silence of a
+    // program that holds the bus: a reply it waits for through other stations' traffic can take
+    // 5.5 s before it is given up, and the release comes after that.
+    options.busHoldTimeoutUs = 12'000'000;
     options.address = parser.value(address).toInt(&ok);
     if (!ok || options.address < 0 || options.address > 255)
         return fail(QStringLiteral("bad --address"));

@@ -78,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         check(data.size() == before);
         const RecordPlan plan = planRecord(context, header, data, sendable);
         checkPlan(context, header, data, sendable, plan);
-        check(!damagedFileMessage(context.family, header).isEmpty());
+        check(!recordName(context.family, header).isEmpty());
     }
     return 0;
 }

@@ -172,17 +172,18 @@ INSTANTIATE_TEST_SUITE_P(
                            "Sending Outputs Block 1", Finished},
                           {},
                           dumpLine(1, 0, 0, Outputs)},
-                      // the file ends inside its second record
+                      // the file ends inside its second record: nothing is sent, and the
+                      // question about clearing is never asked
                       Row{"damaged_file",
                           "main",
-                          {},
+                          {"--clear"},
                           panelFile(1007, {{1, 0, 0, Outputs}}) +
                               QByteArray::fromHex("0200003200") + content(10, 3),
                           1,
-                          {"Sending Outputs Block 1",
-                           "[Error] Panel File Is Damaged: Inputs Block 1 Was Not Sent."},
-                          {Finished},
-                          dumpLine(1, 0, 0, Outputs)},
+                          {"[Error] Invalid Panel File.",
+                           "  Inputs Block 1 is cut short: the file holds 10 of its 50 bytes."},
+                          {"Sending Outputs Block 1", ClearQuestion.arg("Yes"), Finished},
+                          {}},
                       Row{"any_address",
                           "sub5000",
                           {"--any-address"},

@@ -2,6 +2,7 @@
 // controller heard or sent is in the trace, in order, with its fields and checks.
 #include "link/LineTrace.h"
 #include "link/Connect.h"
+#include "link/LineTraceTable.h"
 #include "tests/support/SimSession.h"
 
 #include <QBuffer>
@@ -9,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <QTextStream>
 
 #include <gtest/gtest.h>
 
@@ -193,6 +195,60 @@ TEST(LineTrace, AFileThatCannotBeWrittenIsSaidSo) {
     QString why;
     EXPECT_FALSE(LineTrace::create(QStringLiteral("/nonexistent/dir/x.trace"), clock, &why));
     EXPECT_FALSE(why.isEmpty());
+}
+
+QString table(const QByteArray& trace, bool full = false) {
+    QBuffer in;
+    in.setData(trace);
+    in.open(QIODevice::ReadOnly);
+    QString text;
+    QTextStream out(&text);
+    const TraceTableResult result = writeTraceTable(in, out, full);
+    out.flush();
+    return result == TraceTableResult::Shown ? text : QStringLiteral("refused");
+}
+
+// What the table makes of every line a trace can hold, and of lines no trace writes.
+TEST(LineTraceTable, EachLineBecomesOneRowOrIsSaidToBeDamaged) {
+    const QByteArray head = R"({"trace":"Vantrel line trace","version":1})"
+                            "\n";
+    const QString columns =
+        "      ms  dir framing panel net cmd point table length  checks             bytes\n";
+    const QByteArray frame =
+        R"({"t":333.8,"kind":"frame","dir":"tx","framing":"LAN","panel":127,"network":0,)"
+        R"("command":42,"point":18,"table":2,"length":0,"checks":{},)"
+        R"("hex":"41 41 41 41 41 31 32 33 34 35 7F 00 2A 12 02 00 00 AB"})";
+    struct Row {
+        const char* name;
+        QByteArray lines; // after the head
+        QString rows;     // after the column names
+    };
+    const Row rows[] = {
+        {"an event", R"({"t":17.1,"kind":"event","event":"open","baud":115200})",
+         "    17.1  --  open 115200 baud\n"},
+        {"a frame, its bytes cut to 16", frame,
+         "   333.8  tx  LAN       127   0  42    18     2      0  -                  41 41 41 41 "
+         "41 31 32 33 34 35 7F 00 2A 12 02 00 ... (18 bytes)\n"},
+        {"a failed frame",
+         R"({"t":5,"kind":"frame","dir":"rx","framing":"Sub LAN","checks":{"sum":"failed"},)"
+         R"("failure":"data sum"})",
+         "     5.0  rx  Sub LAN     0   0   0     0     0      0  sum failed         -\n"
+         "          FAILED: data sum\n"},
+        {"a line cut off by a crash", R"({"t":5,"kind":"fr)", "line 2 is cut short or damaged\n"},
+        {"empty lines", "\n\n", ""},
+        {"a line longer than any trace writes",
+         QByteArray(MaxTraceLineLength + 10, 'x') + "\n" +
+             R"({"t":1,"kind":"event","event":"purge"})",
+         "line 2 is longer than a trace writes\n     1.0  --  purge\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(table(head + row.lines), columns + row.rows);
+    }
+    EXPECT_TRUE(table(head + frame, true).contains(QStringLiteral("00 00 AB")));
+    for (const QByteArray& notATrace :
+         {QByteArray(), QByteArray("QTZ PANEL FILE"), QByteArray(MaxTraceLineLength + 1, '{')})
+        EXPECT_EQ(table(notATrace), QStringLiteral("refused"));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "panelfile/BlockCatalogue.h"
 #include "tests/panelfile/PanelRig.h"
+#include "tests/support/SmallDisk.h"
 
 #include <QSaveFile>
 
@@ -282,6 +283,41 @@ TEST(LanAndMainBackup, AddressZeroIsRefusedBeforeAnyRead) {
         EXPECT_EQ(rig.dirEntries(), QStringList{QStringLiteral("PANEL.PNL")});
         EXPECT_TRUE(rig.requests().isEmpty());
         EXPECT_FALSE(rig.ui.statuses.contains(QStringLiteral("Finished Creating Panel File")));
+    }
+}
+
+// A real full disk under an existing backup, for every family: a small file (a sub panel's) fits
+// the save file's buffer whole and fails only when the buffer is written out before the commit; a
+// large one fails on a write during the walk. Either way the old file stays, byte for byte.
+TEST(EveryFamilyBackup, AFullDiskKeepsTheOldFileAndSaysWhy) {
+    struct Row {
+        Model model;
+        PanelFamily family;
+    };
+    const QByteArray old = QByteArray("an older backup ").repeated(40);
+    for (const Row& row :
+         {Row{Model::Main, PanelFamily::Main}, Row{Model::Lan490, PanelFamily::Lan},
+          Row{Model::Lan602, PanelFamily::Lan}, Row{Model::Sub4000, PanelFamily::Sub},
+          Row{Model::Sub5000, PanelFamily::Sub}}) {
+        SCOPED_TRACE(int(row.model));
+        SmallDisk disk(64);
+        if (!disk.available()) GTEST_SKIP() << SmallDisk::Why;
+        const QString path = disk.filePath(QStringLiteral("PANEL.PNL"));
+        ASSERT_TRUE(disk.fillWith(QStringLiteral("PANEL.PNL"), old));
+        BackupRig rig(controller(row.model, 5));
+        if (row.family == PanelFamily::Sub)
+            ASSERT_TRUE(rig.connectSub());
+        else
+            rig.connectLan();
+        rig.ui.answer(MessageAnswer::Yes); // address specific
+
+        EXPECT_EQ(rig.backup(row.family, path), BackupOutcome::WriteFailed);
+
+        EXPECT_EQ(rig.messages().last(), QStringLiteral("[Error] Error In Writing To The File."));
+        EXPECT_EQ(rig.ui.messages.last().detail, QStringLiteral("No space left on device"));
+        EXPECT_FALSE(rig.ui.statuses.contains(QStringLiteral("Finished Creating Panel File")));
+        EXPECT_EQ(readAll(path), old);
+        EXPECT_EQ(disk.entries(), (QStringList{"PANEL.PNL", "filler"}));
     }
 }
 

@@ -53,8 +53,8 @@ TEST(PanelRestoreFileError, FailingReadInTheHeader) {
     EXPECT_TRUE(rig.requests().isEmpty());
 }
 
-// A failed read is not the end of the file: the restore must not report success.
-TEST(PanelRestoreFileError, FailingReadBetweenRecordsIsNotAFinish) {
+// A device that fails between records fails the whole file: nothing is sent.
+TEST(PanelRestoreFileError, FailingReadBetweenRecordsSendsNothing) {
     RestoreRig rig(Model::Sub4000);
     const QByteArray bytes = fileBytes(4005, {{1, 0, 0, content(20)}, {2, 0, 0, content(20)}});
     // the device fails where the second record starts
@@ -62,10 +62,9 @@ TEST(PanelRestoreFileError, FailingReadBetweenRecordsIsNotAFinish) {
 
     EXPECT_EQ(PanelRestore(rig.session, PanelFamily::Sub).run(device), RestoreOutcome::FileError);
     EXPECT_EQ(rig.messages(), QStringList{"[Error] Error Reading File."});
-    EXPECT_EQ(rig.requests(), QStringList{"101/0/0:20"});
-    EXPECT_EQ(rig.ui.statuses, QStringList{"Sending Outputs Block 1"});
-    // the sub panel gets its bus back
-    EXPECT_EQ(rig.controller.framesNoted(QStringLiteral("release")).size(), 1);
+    EXPECT_TRUE(rig.requests().isEmpty());
+    EXPECT_TRUE(rig.ui.statuses.isEmpty());
+    EXPECT_TRUE(rig.controller.framesNoted(QStringLiteral("release")).isEmpty());
 }
 
 // A device that delivers each record in several reads still sends every record whole.
@@ -81,33 +80,54 @@ TEST(PanelRestoreFileError, ShortReadsSendEveryRecordWhole) {
     EXPECT_EQ(rig.controller.peek({2, 1, 0}), content(20, 9));
 }
 
-// A last record cut short by the end of the file is not sent, and the run says so instead of
-// finishing: the controller did not get the whole file.
-TEST(PanelRestoreFileError, RecordCutShortIsReportedNotFinished) {
-    struct Row {
+// A file is read whole before the first write: one cut short, with bytes after its last record
+// or with garbage appended sends nothing, not even the clear, and says where the damage is.
+TEST(PanelRestoreFileError, DamagedFileSendsNothing) {
+    struct Family {
         Model model;
         PanelFamily family;
         std::uint16_t familyCode;
     };
-    for (const Row& row :
-         {Row{Model::Main, PanelFamily::Main, 1005}, Row{Model::Lan490, PanelFamily::Lan, 2005},
-          Row{Model::Sub4000, PanelFamily::Sub, 4005}}) {
-        SCOPED_TRACE(row.familyCode);
-        RestoreRig rig(row.model);
-        if (row.family != PanelFamily::Sub) rig.answer(MessageAnswer::No); // no clear
-        // the third record says 50 bytes, the file holds 10 of them
-        const QString path = writePanelFile(rig.dir, row.familyCode, 0,
-                                            {{1, 0, 0, content(20)}, {2, 0, 0, content(21)}},
-                                            QByteArray::fromHex("0302003200") + content(10));
+    struct Damage {
+        const char* name;
+        QByteArray tail; // after two good records
+        const char* detail;
+    };
+    // 1000 bytes whose first five make a record of 0x6b6b bytes
+    const QByteArray garbage = filled(1000, 0x6b);
+    const Damage damages[] = {
+        {"the third record says 50 bytes, the file holds 10",
+         QByteArray::fromHex("0302003200") + content(10),
+         "Variables Block 3 is cut short: the file holds 10 of its 50 bytes."},
+        {"a header cut short", QByteArray::fromHex("0302"),
+         "2 bytes after the last record are not a record."},
+        {"four stray bytes", QByteArray::fromHex("00000000"),
+         "4 bytes after the last record are not a record."},
+        {"1000 bytes of garbage", garbage,
+         "Command 107 Block 108 is cut short: the file holds 995 of its 27499 bytes."},
+        {"a record too long to send, cut short", QByteArray::fromHex("1000000028") + content(300),
+         "Program Code Block 1 is cut short: the file holds 300 of its 10240 bytes."},
+        // far more than any controller's memory, in whole records too long to send
+        {"4 MB of records", (QByteArray::fromHex("100000ffff") + filled(65535, 1)).repeated(65),
+         "The records take more than 4194304 bytes, more than any controller holds."},
+    };
+    for (const Family& f : {Family{Model::Main, PanelFamily::Main, 1005},
+                            Family{Model::Lan490, PanelFamily::Lan, 2005},
+                            Family{Model::Sub4000, PanelFamily::Sub, 4005}}) {
+        for (const Damage& d : damages) {
+            SCOPED_TRACE(testing::Message() << f.familyCode << ": " << d.name);
+            RestoreRig rig(f.model);
+            rig.answer(MessageAnswer::Yes); // clear, if it were ever asked
+            const QString path = writePanelFile(
+                rig.dir, f.familyCode, 0, {{1, 0, 0, content(20)}, {2, 0, 0, content(21)}}, d.tail);
 
-        EXPECT_EQ(rig.restore(row.family, path), RestoreOutcome::Damaged);
-        EXPECT_EQ(rig.requests(), (QStringList{"101/0/0:20", "102/0/0:21"}));
-        EXPECT_EQ(rig.messages().last(),
-                  QStringLiteral("[Error] Panel File Is Damaged: Variables Block 3 Was Not Sent."));
-        EXPECT_FALSE(rig.ui.statuses.contains(QStringLiteral("Finished Sending Panel File.")));
-        EXPECT_EQ(rig.ui.statuses.last(), QString());
-        if (row.family == PanelFamily::Sub) {
-            EXPECT_EQ(rig.controller.framesNoted(QStringLiteral("release")).size(), 1);
+            EXPECT_EQ(rig.restore(f.family, path), RestoreOutcome::Damaged);
+            EXPECT_EQ(rig.messages(), QStringList{"[Error] Invalid Panel File."});
+            ASSERT_EQ(rig.ui.messages.size(), 1);
+            EXPECT_EQ(rig.ui.messages[0].detail, QString::fromLatin1(d.detail));
+            EXPECT_TRUE(rig.requests().isEmpty());
+            EXPECT_TRUE(rig.ui.statuses.isEmpty());
+            EXPECT_TRUE(rig.controller.framesNoted(QStringLiteral("release")).isEmpty());
         }
     }
 }

@@ -268,9 +268,9 @@ TEST(PanelRestoreSubRecords, UnknownFirstRecordSendsNothing) {
     EXPECT_TRUE(rig.controller.framesNoted(QStringLiteral("release")).isEmpty());
 }
 
-// A record no writer knows stops the restore with the records before it sent; a sub panel gets
-// the bus back first.
-TEST(PanelRestoreRecords, UnknownRecordStopsAfterTheEarlierOnes) {
+// A record no writer knows refuses the whole file before the first write (and before the question
+// about clearing the controller), with the message that once stopped the restore at it.
+TEST(PanelRestoreRecords, UnknownRecordAnywhereSendsNothing) {
     struct Row {
         Model model;
         PanelFamily family;
@@ -306,11 +306,15 @@ TEST(PanelRestoreRecords, UnknownRecordStopsAfterTheEarlierOnes) {
 
         EXPECT_EQ(rig.restore(row.family, path), RestoreOutcome::UnknownRecord);
 
-        EXPECT_EQ(rig.messages().last(), QString::fromLatin1(row.message));
-        EXPECT_EQ(rig.requests(), QStringList{"101/0/0:4"});
-        EXPECT_EQ(rig.ui.statuses, QStringList{"Sending Outputs Block 1"});
-        EXPECT_EQ(rig.controller.framesNoted(QStringLiteral("release")).size(),
-                  row.family == PanelFamily::Sub ? 1 : 0);
+        EXPECT_EQ(rig.messages(), QStringList{QString::fromLatin1(row.message)});
+        EXPECT_EQ(rig.ui.messages[0].detail,
+                  QStringLiteral("Record 2 of the file: command %1, point %2, table %3.")
+                      .arg(row.unknown.command)
+                      .arg(row.unknown.point)
+                      .arg(row.unknown.table));
+        EXPECT_TRUE(rig.requests().isEmpty());
+        EXPECT_TRUE(rig.ui.statuses.isEmpty());
+        EXPECT_TRUE(rig.controller.framesNoted(QStringLiteral("release")).isEmpty());
     }
 }
 
