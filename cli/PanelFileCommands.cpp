@@ -4,7 +4,6 @@
 #include "cli/CompareCommands.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/Interrupt.h"
-#include "panelfile/BackUpFirst.h"
 #include "panelfile/PanelBackup.h"
 #include "panelfile/PanelFileQuestions.h"
 #include "panelfile/PanelRestore.h"
@@ -87,8 +86,8 @@ int runRestore(CommandContext& ctx) {
     parser.addOption({opt("verify"), opt("Then read the controller back and compare it with the "
                                          "file (see verify).")});
     parser.addOption({opt("backup-first"),
-                      opt("Back the controller up into a new file in DIR first; the restore starts "
-                          "only when that backup is complete."),
+                      opt("Once the file has passed its checks, back the controller up into a new "
+                          "file in DIR; the restore starts only when that backup is complete."),
                       opt("DIR")});
     if (auto status = parse(parser, ctx, "in")) return *status;
     const auto choice = connectionChoice(parser, ctx.err);
@@ -108,20 +107,11 @@ int runRestore(CommandContext& ctx) {
     if (!family) return ExitFailed;
     const QString path = parser.value(opt("in"));
     PanelRestore restore(session, *family);
-    if (parser.isSet(opt("backup-first"))) {
-        QString why;
-        const QString backup =
-            backUpFirst(session, *family, parser.value(opt("backup-first")), &why);
-        if (backup.isEmpty()) {
-            ctx.err << "vtl-cli restore: the backup before the restore failed"
-                    << (why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why))
-                    << "; nothing sent" << Qt::endl;
-            return ExitFailed;
-        }
-        ctx.out << "backup: " << backup << Qt::endl;
-        restore.setBackup(backup);
-    }
-    if (restore.run(path) != RestoreOutcome::Finished) return ExitFailed;
+    if (parser.isSet(opt("backup-first")))
+        restore.setBackUpFirst(parser.value(opt("backup-first")));
+    const RestoreOutcome outcome = restore.run(path);
+    if (!restore.backup().isEmpty()) ctx.out << "backup: " << restore.backup() << Qt::endl;
+    if (outcome != RestoreOutcome::Finished) return ExitFailed;
     if (!parser.isSet(opt("verify"))) return ExitDone;
     return reportVerify(ctx, session, *family, path, restore.ethernetSent(),
                         VerifyCase::AfterRestore);

@@ -10,6 +10,8 @@ namespace vtl {
 
 // "Back Up First": a restore's way back is a whole backup, made before the restore starts.
 
+inline const QString BackUpFailedText = QStringLiteral("Backup Failed. Panel File Not Sent.");
+
 // "main-panel-5", "lan-controller-9", "sub-panel-7": the start of the file's name.
 QString backupStem(PanelFamily family, const ConnectionState& state);
 
@@ -20,8 +22,8 @@ QString reserveBackupName(const QString& folder, const QString& stem, const QDat
                           QString* why);
 
 // Backs the controller up into a new file in `folder`; its path once it is complete. Empty when
-// the file could not be made (`why` says so) or the backup failed (it told the user itself): the
-// restore must then not start.
+// the file could not be made (`why` says so) or the backup failed (it told the user itself). The
+// restore calls it once the file it sends has passed its checks (PanelRestore::setBackUpFirst).
 QString backUpFirst(Session& session, PanelFamily family, const QString& folder, QString* why);
 
 } // namespace vtl

@@ -2,6 +2,7 @@
 
 #include "history/KeepSnapshot.h"
 #include "link/CommandSet.h"
+#include "panelfile/BackUpFirst.h"
 #include "panelfile/PanelFileQuestions.h"
 
 #include <QFile>
@@ -87,6 +88,7 @@ RestoreOutcome PanelRestore::run(QIODevice& file) {
     RestoreContext context = RestoreContext::of(family_, header.fileClass, session_.state);
     context.mainFile = mainFile_;
     if (const auto refused = checkRecordsKnown(context, records)) return *refused;
+    if (const auto failed = backUpFirst()) return *failed;
     if (!keepSnapshot(session_, {WriteOperation::Restore, {}, {}, backup_}))
         return RestoreOutcome::NotKept;
 
@@ -103,6 +105,16 @@ RestoreOutcome PanelRestore::run(QIODevice& file) {
     const RestoreOutcome outcome = sendRecords(context, records);
     session_.ui.setProgress({});
     return outcome;
+}
+
+std::optional<RestoreOutcome> PanelRestore::backUpFirst() {
+    backup_.clear();
+    if (backUpFolder_.isEmpty()) return std::nullopt;
+    QString why;
+    backup_ = vtl::backUpFirst(session_, family_, backUpFolder_, &why);
+    if (!backup_.isEmpty()) return std::nullopt;
+    session_.ui.message(BackUpFailedText, Vtl, MessageButtons::Ok, MessageIcon::Stop, why);
+    return RestoreOutcome::BackupFailed;
 }
 
 std::optional<RestoreOutcome> PanelRestore::checkHeader(QIODevice& file, PanelFileHeader& header) {

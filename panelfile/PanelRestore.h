@@ -25,6 +25,7 @@ enum class RestoreOutcome {
     UnknownRecord, // a record with no catalogue entry; nothing sent
     ClearFailed,   // the clear before sending was not acknowledged
     Aborted,       // the user gave up after a failed write; earlier records stay sent
+    BackupFailed,  // Back Up First did not make its whole backup; nothing sent
     NotKept,       // the snapshot before it could not be kept; nothing sent
 };
 
@@ -41,8 +42,11 @@ public:
     // The same on a device already open for reading, positioned at the start of the file.
     RestoreOutcome run(QIODevice& file);
 
-    // The panel file Back Up First made just before; the restore's snapshot names it.
-    void setBackup(const QString& path) { backup_ = path; }
+    // "Back Up First": once the file has passed its checks, the controller is backed up into a new
+    // file in `folder`, and the restore goes on only when that backup is complete. The restore's
+    // snapshot names that file, which backup() gives after the run.
+    void setBackUpFirst(const QString& folder) { backUpFolder_ = folder; }
+    const QString& backup() const { return backup_; }
 
     // Whether the user let the last run send the file's Ethernet configuration.
     bool ethernetSent() const { return ethernetSent_; }
@@ -60,6 +64,7 @@ private:
     std::optional<RestoreOutcome> acceptance(const PanelFileHeader& header);
     std::optional<RestoreOutcome> checkRecordsKnown(const RestoreContext& context,
                                                     const QList<PanelFileRecord>& records);
+    std::optional<RestoreOutcome> backUpFirst();
     ClearResult clearController();
     RestoreOutcome sendRecords(const RestoreContext& context,
                                const QList<PanelFileRecord>& records);
@@ -74,6 +79,7 @@ private:
     bool mainFile_ = false;
     bool lastExchangeOk_ = false;
     bool ethernetSent_ = false;
+    QString backUpFolder_;
     QString backup_;
 };
 

@@ -1,7 +1,6 @@
 #include "shell/PanelFileActions.h"
 
 #include "history/HistoryFolder.h"
-#include "panelfile/BackUpFirst.h"
 #include "panelfile/PanelBackup.h"
 #include "panelfile/PanelRestore.h"
 #include "panelfile/PanelVerify.h"
@@ -13,8 +12,6 @@
 
 namespace vtl {
 namespace {
-
-const QString BackUpFailedText = QStringLiteral("Backup Failed. Panel File Not Sent.");
 
 // More would not fit a message box on a small screen.
 constexpr int MaxShownDifferences = 12;
@@ -85,16 +82,7 @@ void PanelFileActions::restore() {
     if (path.isEmpty()) return;
     run([&] {
         PanelRestore restore(session_, family_);
-        if (backUpFirst_) {
-            QString why;
-            const QString backup = vtl::backUpFirst(session_, family_, backUpFolder_, &why);
-            if (backup.isEmpty()) {
-                session_.ui.message(BackUpFailedText, QStringLiteral("VTL"), MessageButtons::Ok,
-                                    MessageIcon::Stop, why);
-                return;
-            }
-            restore.setBackup(backup);
-        }
+        if (backUpFirst_) restore.setBackUpFirst(backUpFolder_);
         if (restore.run(path) == RestoreOutcome::Finished && verifyAfterRestore_)
             showVerification(path, restore.ethernetSent());
     });

@@ -143,20 +143,29 @@ TEST(RestoreEndToEnd, BacksUpFirstAndStartsOnlyWhenThatBackupIsComplete) {
     const QString file = dir.filePath("PANEL7.PNL");
     ASSERT_EQ(run({"backup", "--out", file}).exitCode, 0);
 
+    const QString backups = dir.filePath("backups");
+    // A file cut short is refused before the backup: nothing is made, nothing sent.
+    QFile whole(file);
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    QFile cut(dir.filePath("CUT7.PNL"));
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(whole.readAll().chopped(3));
+    cut.close();
+    EXPECT_EQ(run({"restore", "--in", cut.fileName(), "--backup-first", backups}).exitCode, 1);
+    EXPECT_FALSE(QDir(backups).exists());
+
     // A folder that cannot be made: no backup, so no restore.
     QFile(dir.filePath("blocker")).open(QIODevice::WriteOnly);
     const RunResult refused =
         run({"restore", "--in", file, "--backup-first", dir.filePath("blocker/backups")});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(refused.err.contains(
-        QStringLiteral("vtl-cli restore: the backup before the restore failed (cannot create the "
-                       "folder %1); nothing sent\n")
+        QStringLiteral("[VTL] Backup Failed. Panel File Not Sent.\n  cannot create the folder %1\n")
             .arg(QDir::toNativeSeparators(dir.filePath("blocker/backups")))))
         << qPrintable(refused.err);
     EXPECT_FALSE(refused.err.contains("Sending")) << qPrintable(refused.err);
     EXPECT_TRUE(history.list().isEmpty());
 
-    const QString backups = dir.filePath("backups");
     const RunResult restored = run({"restore", "--in", file, "--backup-first", backups});
     ASSERT_EQ(restored.exitCode, 0) << qPrintable(restored.err);
     const QStringList made = QDir(backups).entryList(QDir::Files);
