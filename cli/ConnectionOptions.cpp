@@ -1,4 +1,5 @@
 #include "cli/ConnectionOptions.h"
+#include "cli/Interrupt.h"
 
 #include "lan/LanControllerReads.h"
 #include "link/LineTrace.h"
@@ -133,6 +134,8 @@ std::optional<ConnectionChoice> connectionChoice(const QCommandLineParser& parse
 
 std::optional<ControllerWindow> connectController(Session& session,
                                                   const ConnectionChoice& choice) {
+    // From here on the line is ours: a signal to stop waits for a safe point.
+    watchForInterrupt();
     if (!choice.tracePath.isEmpty()) {
         // Lives to the end of the process, beyond the session that writes into it.
         static std::unique_ptr<LineTrace> trace;

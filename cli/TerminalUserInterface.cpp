@@ -1,5 +1,6 @@
 #include "cli/TerminalUserInterface.h"
 
+#include "cli/Interrupt.h"
 #include "link/TimeLeft.h"
 
 #include <QRegularExpression>
@@ -7,7 +8,7 @@
 namespace vtl::cli {
 
 TerminalUserInterface::TerminalUserInterface(QTextStream& err, int retries)
-    : err_(err), retries_(retries) {}
+    : err_(err), retries_(retries), cancelQuery_(interruptRequested) {}
 
 QString TerminalUserInterface::oneLine(const QString& caption, const QString& text) {
     static const QRegularExpression breaks(QStringLiteral("\\s*\\n+\\s*"));
@@ -47,7 +48,11 @@ MessageAnswer TerminalUserInterface::decide(const QString& text, const QString& 
     if (auto preset = presets_.constFind(presetKey(text, caption, buttons));
         preset != presets_.constEnd())
         return *preset;
-    if (buttons == MessageButtons::RetryCancel || buttons == MessageButtons::AbortRetryIgnore) {
+    const bool retryQuestion =
+        buttons == MessageButtons::RetryCancel || buttons == MessageButtons::AbortRetryIgnore;
+    // Once the program is asked to stop, no exchange is tried again.
+    if (retryQuestion && cancelRequested()) return safeAnswer(buttons);
+    if (retryQuestion) {
         // Asked straight after an exchange: that exchange failed after all (a reply too short).
         exchangeFailed_ = true;
         // Another question, or the same text about another block: the budget starts again.

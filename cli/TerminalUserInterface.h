@@ -25,7 +25,7 @@ public:
     // On a terminal: one progress line redrawn in place, with the latest status text, elapsed
     // time on `clock` and the time left. Without it status texts go one per line.
     void setProgressLine(const Clock* clock) { progressClock_ = clock; }
-    // Asked at each record boundary; the program's Ctrl-C.
+    // What cancelRequested() asks: the program's Ctrl-C, SIGTERM and SIGHUP unless replaced.
     void setCancelQuery(std::function<bool()> query) { cancelQuery_ = std::move(query); }
 
     MessageAnswer message(const QString& text, const QString& caption, MessageButtons buttons,

@@ -38,19 +38,25 @@ void showBaudUnknown(Session& s) {
                  MessageButtons::Ok, MessageIcon::Exclamation);
 }
 
+// After Cancel the question is not asked: the connection ends as Cancel would have it.
 bool askRetryPanelInformation(Session& s) {
+    if (s.ui.cancelRequested()) return false;
     return s.ui.message(QStringLiteral("Problem Retrieving Panel Information."), Vtl,
                         MessageButtons::RetryCancel,
                         MessageIcon::Exclamation) == MessageAnswer::Retry;
 }
 
-// Each speed tried is one step of the search's progress. Cancel between speeds ends the search
-// quietly: nothing was found, and nothing needs saying.
+// A cancelled search ends quietly: nothing was found, and nothing needs saying.
+void endCancelledSearch(Session& s) {
+    s.ui.setProgress({});
+    s.ui.setTitle(Vantrel);
+}
+
+// Each speed tried is one step of the search's progress; Cancel is looked at between speeds.
 bool cancelledBeforeTrying(Session& s, std::size_t attempt, std::size_t tries) {
     s.ui.setProgress({int(attempt), int(tries), s.state.BaudRate, ProgressUnit::Speeds});
     if (!s.ui.cancelRequested()) return false;
-    s.ui.setProgress({});
-    s.ui.setTitle(Vantrel);
+    endCancelledSearch(s);
     return true;
 }
 
@@ -84,6 +90,11 @@ bool connectLan(Session& s, bool autoDetect, const OpenControllerWindow& openWin
         found = s.exchange.read(commands::DirectPanel, commands::TypeCodeRead) &&
                 s.buffers.TransferLength >= commands::TypeCodeSize;
         if (found) break;
+        // Cancel during the wait for the reply ends the search as Cancel between speeds does.
+        if (s.ui.cancelRequested()) {
+            endCancelledSearch(s);
+            return false;
+        }
         s.ui.setTitle(attempt < 2 ? Vtl : Vantrel);
         // "COM Port Error" has been shown already; other speeds would fail alike.
         if (state.LinkMode == LinkModePortFailed) return false;
@@ -109,6 +120,10 @@ bool findSubLanRate(Session& s, bool autoDetect) {
         if (cancelledBeforeTrying(s, attempt, tries)) return false;
         if (!fixedByServer) s.ui.setTitle(tryingTitle(s.state.BaudRate));
         const ListenResult heard = ListenForBaud(s);
+        if (heard == ListenResult::NothingUsable && s.ui.cancelRequested()) {
+            endCancelledSearch(s);
+            return false;
+        }
         if (heard != ListenResult::NothingUsable) s.ui.setProgress({});
         switch (heard) {
         case ListenResult::OneController:

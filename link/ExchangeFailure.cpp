@@ -30,6 +30,8 @@ QString toString(FailureReason reason) {
         return QStringLiteral("refused with 0x15");
     case FailureReason::ConnectionLost:
         return QStringLiteral("connection lost");
+    case FailureReason::Cancelled:
+        return QStringLiteral("cancelled");
     }
     return {};
 }

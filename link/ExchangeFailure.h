@@ -21,6 +21,7 @@ enum class FailureReason {
     NotAcknowledged,  // a write or a data block was never acknowledged
     Refused,          // the controller answered 0x15
     ConnectionLost,   // a device server dropped the session under the exchange
+    Cancelled,        // the user (or the end of the program) stopped the wait for the controller
 };
 
 struct ExchangeFailure {

@@ -66,6 +66,7 @@ void ExchangeTrace::failed(const ExchangeFailure& failure) {
     const QString why = failure.describe();
     const bool neverSent = failure.reason == FailureReason::PortNotOpen ||
                            failure.reason == FailureReason::NoPoll ||
+                           failure.reason == FailureReason::Cancelled ||
                            failure.reason == FailureReason::LengthOverLimit;
     if (!requestTraced_ && neverSent) {
         t->event(QStringLiteral("failed"), {{QStringLiteral("failure"), why},

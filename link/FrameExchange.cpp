@@ -174,7 +174,8 @@ bool FrameExchange::transact(std::uint8_t panel, std::uint8_t network, std::uint
         WaitForPoll();
         if (link_.ReadTimedOut) {
             link_.ReadTimedOut = false;
-            return fail(FailureReason::NoPoll, QStringLiteral("request not sent"));
+            return fail(pollCancelled_ ? FailureReason::Cancelled : FailureReason::NoPoll,
+                        QStringLiteral("request not sent"));
         }
     }
 
@@ -314,16 +315,24 @@ bool FrameExchange::awaitWriteAck(std::uint8_t command) {
     if (subLan() && command == cmd::ClearMemory.command) link_.clock().sleepMs(ClearAckDelayMs);
     bool acknowledged = false;
     bool refused = false;
+    bool cancelled = false;
     for (int i = 0; i < WriteAckReads; ++i) {
         const std::uint8_t b = link_.ReadByte();
         if (b == cmd::WriteAcknowledged) {
             acknowledged = true;
             break;
         }
+        if (cancelledWhileSilent()) {
+            cancelled = true;
+            break;
+        }
         refused = refused || (b == cmd::Refused && !link_.ReadTimedOut);
         // The start of some other frame: no acknowledgement is coming.
         if (b == SubLanPreamble[0] || b == LanPreamble[0]) break;
     }
+    if (cancelled)
+        return failSubLan(FailureReason::Cancelled,
+                          QStringLiteral("while waiting for the acknowledgement"));
     // A Sub LAN controller with status flag 7 clears without a word; a LAN-framed one always
     // answers.
     if (!acknowledged && command == cmd::ClearMemory.command && subLan() && st.StatusFlag7) {
@@ -336,6 +345,12 @@ bool FrameExchange::awaitWriteAck(std::uint8_t command) {
     trace_.writeAcknowledged();
     if (subLan() && st.ReleasePending) ReleaseBus();
     return true;
+}
+
+// Asked after every read that timed out: a wait for the controller ends within one read's time-out
+// of Cancel, and fails as a silent controller would.
+bool FrameExchange::cancelledWhileSilent() const {
+    return link_.ReadTimedOut && link_.ui().cancelRequested();
 }
 
 // Every failure that leaves the Sub LAN controller waiting on us hands the bus back.
@@ -354,6 +369,9 @@ bool FrameExchange::findReplyHeader(std::uint8_t command, std::uint8_t header[5]
         --budget;
         const std::uint8_t b = link_.ReadByte();
         heard = heard || !link_.ReadTimedOut;
+        if (cancelledWhileSilent())
+            return failSubLan(FailureReason::Cancelled,
+                              QStringLiteral("while waiting for the reply"));
         if (!search.feed(b)) continue;
         header[0] = link_.ReadByte();
         header[1] = link_.ReadByte();
@@ -437,6 +455,10 @@ bool FrameExchange::receiveData(std::uint32_t length) {
     int timeouts = 0;
     for (std::uint32_t i = 0; i < length; ++i) {
         const std::uint8_t b = link_.ReadByte();
+        if (cancelledWhileSilent())
+            return failSubLan(
+                FailureReason::Cancelled,
+                QStringLiteral("data stopped after %1 of %2 bytes").arg(i).arg(length));
         if (link_.ReadTimedOut && ++timeouts > MaxDataTimeouts)
             return fail(FailureReason::DataTimeout,
                         QStringLiteral("data stopped after %1 of %2 bytes").arg(i).arg(length));
@@ -467,6 +489,7 @@ bool FrameExchange::receiveData(std::uint32_t length) {
 void FrameExchange::WaitForPoll() {
     ConnectionState& st = state();
     link_.PurgePort();
+    pollCancelled_ = false;
     double patience = 0.0;
     const std::int64_t deadline = link_.clock().nowUs() + PollLimitUs;
     PreambleSearch search = PreambleSearch::subLan(PreambleSearch::Variant::Listening);
@@ -479,6 +502,12 @@ void FrameExchange::WaitForPoll() {
             return;
         }
         const std::uint8_t b = link_.ReadByte();
+        // Nothing has been sent yet: a busy bus is as good a place to stop as a silent one.
+        if (link_.ui().cancelRequested()) {
+            link_.ReadTimedOut = true;
+            pollCancelled_ = true;
+            return;
+        }
         const auto step = search.step(b);
         if (step == PreambleSearch::Step::Mismatch) {
             if (patience > PollPatience) {

@@ -41,7 +41,7 @@ public:
     // Why the last exchange failed; reason None after one that succeeded.
     const ExchangeFailure& lastFailure() const { return failure_; }
     // Sub LAN: waits for the poll to station 0 and answers it; leaves ReadTimedOut set if it gave
-    // up.
+    // up (or the user asked to stop while the line was silent).
     void WaitForPoll();
     // Sub LAN: hands the bus back.
     void ReleaseBus();
@@ -67,6 +67,7 @@ private:
     bool findReplyHeader(std::uint8_t command, std::uint8_t header[5]);
     bool receiveData(std::uint32_t length);
     bool failSubLan(FailureReason reason, QString detail);
+    bool cancelledWhileSilent() const;
     bool fail(FailureReason reason, QString detail);
     int readsSinceStart() const;
 
@@ -75,6 +76,7 @@ private:
     ExchangeFailure failure_;
     ExchangeTrace trace_;
     std::uint64_t readsAtStart_ = 0;
+    bool pollCancelled_ = false;
     LastReads lastReads_;
     std::uint8_t replyPoint_ = 0; // header bytes of the last reply
     std::uint8_t replyTable_ = 0;

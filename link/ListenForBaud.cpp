@@ -57,11 +57,13 @@ private:
         return true;
     }
 
-    // False when patience ran out before a complete preamble.
+    // False when patience ran out before a complete preamble, or the user asked to stop (nothing
+    // has been sent: any read is a safe place to stop listening).
     bool findPreamble() {
         auto search = PreambleSearch::subLan(PreambleSearch::Variant::Listening);
         for (;;) {
             const std::uint8_t byte = link_.ReadByte();
+            if (s_.ui.cancelRequested()) return false;
             const bool timedOut = link_.ReadTimedOut;
             const auto step = search.step(byte);
             if (step == PreambleSearch::Step::Complete) return true;

@@ -16,7 +16,10 @@ constexpr std::int64_t ExchangeOverheadMs = 150;
 std::optional<std::int64_t> estimateTimeLeftMs(const TimeLeftInput& input) {
     const int left = std::max(0, input.total - std::max(0, input.done));
     if (left == 0) return 0;
-    if (input.done > 0) return input.elapsedMs * left / input.done;
+    // A record retried for minutes says nothing about the next ones: only the time the records
+    // took when they went through counts.
+    const std::int64_t workingMs = std::max<std::int64_t>(0, input.elapsedMs - input.stalledMs);
+    if (input.done > 0) return workingMs * left / input.done;
     if (input.baudRate <= 0) return std::nullopt;
     const std::int64_t perRecordMs =
         TypicalExchangeBytes * BitsPerByte * 1000 / input.baudRate + ExchangeOverheadMs;
@@ -49,8 +52,8 @@ QString progressText(const OperationProgress& progress, std::int64_t elapsedMs) 
                        .arg(progress.total)
                        .arg(percent)
                        .arg(formatDuration(elapsedMs));
-    const auto left =
-        estimateTimeLeftMs({progress.done, progress.total, elapsedMs, progress.baudRate});
+    const auto left = estimateTimeLeftMs(
+        {progress.done, progress.total, elapsedMs, progress.baudRate, progress.stalledMs});
     if (left) text += QStringLiteral(", %1 left").arg(formatDuration(*left));
     return text;
 }

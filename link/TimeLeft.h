@@ -17,6 +17,7 @@ struct TimeLeftInput {
     int total = 0;
     std::int64_t elapsedMs = 0;
     std::int32_t baudRate = 0;
+    std::int64_t stalledMs = 0; // part of elapsedMs lost to failed exchanges and their questions
 };
 
 // Nothing when no estimate can be made (no record done and no line rate).

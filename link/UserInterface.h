@@ -12,13 +12,16 @@ enum class MessageIcon { None, Stop, Question, Exclamation, Information };
 enum class MessageAnswer { Ok, Cancel, Yes, No, Retry, Abort, Ignore };
 
 // How far a long operation has got: records done of records to do (or, while connecting, speeds
-// tried of speeds to try), at the line rate in use. A total of 0 ends the display.
+// tried of speeds to try), at the line rate in use. A total of 0 ends the display. stalledMs is
+// the time spent on exchanges that failed and on the questions after them: it says nothing about
+// how long the records still to do will take.
 enum class ProgressUnit { Records, Speeds };
 struct OperationProgress {
     int done = 0;
     int total = 0;
     std::int32_t baudRate = 0;
     ProgressUnit unit = ProgressUnit::Records;
+    std::int64_t stalledMs = 0;
 };
 
 // A window's progress bar and its Cancel button. showProgress() runs on the window's thread; the
@@ -65,8 +68,10 @@ public:
     virtual void openHelpPage(const QString& page) { (void)page; }
     // Long operations report each record boundary; a front end that shows nothing ignores it.
     virtual void setProgress(const OperationProgress& progress) { (void)progress; }
-    // Asked at each record boundary of a long operation: true once the user has asked to stop,
-    // which then ends as Abort would.
+    // Asked at each record boundary of a long operation, before a Retry question and while an
+    // exchange waits on a silent line: true once the user has asked to stop (Cancel, or the
+    // program being told to end), which then ends as Abort would. Asked from the thread that runs
+    // the operation.
     virtual bool cancelRequested() { return false; }
     // Makes `display` the target of setProgress and cancelRequested and gives back the one it
     // replaces; a front end without windows ignores it.

@@ -35,9 +35,11 @@ std::uint32_t lanStoredLength(const SubPanelReply& reply) {
     return allZero || allFf ? 0 : reply.length;
 }
 
-void showAborted(UserInterface& ui) {
-    ui.message(QStringLiteral("Panel File Creation Aborted."), caption("VTL"), MessageButtons::Ok,
-               MessageIcon::None);
+void showAborted(UserInterface& ui, bool verifying) {
+    // Reading a controller back to compare it with a file creates no file.
+    ui.message(verifying ? QStringLiteral("Panel File Verification Aborted.")
+                         : QStringLiteral("Panel File Creation Aborted."),
+               caption("VTL"), MessageButtons::Ok, MessageIcon::None);
     ui.setStatus(QString());
 }
 
@@ -66,7 +68,10 @@ BackupOutcome PanelBackup::runInMemory(QByteArray& image) {
     image.clear();
     QBuffer buffer(&image);
     buffer.open(QIODevice::WriteOnly);
-    return fill(buffer, false);
+    verifying_ = true;
+    const BackupOutcome outcome = fill(buffer, false);
+    verifying_ = false;
+    return outcome;
 }
 
 // A file being written beside its target is thrown away; memory needs nothing.
@@ -100,6 +105,7 @@ BackupOutcome PanelBackup::fill(QIODevice& file, bool askAnyAddress) {
 
     blocksDone_ = 0;
     blocksToRead_ = recordsToRead();
+    stalledUs_ = 0;
     const BackupOutcome walked = walk(file);
     ui.setProgress({});
     if (walked != BackupOutcome::Finished) return walked;
@@ -122,7 +128,8 @@ int PanelBackup::recordsToRead() const {
 }
 
 void PanelBackup::reportProgress() {
-    session_.ui.setProgress({blocksDone_, blocksToRead_, effectiveBaudRate(session_.state)});
+    session_.ui.setProgress({blocksDone_, blocksToRead_, effectiveBaudRate(session_.state),
+                             ProgressUnit::Records, stalledUs_ / 1000});
 }
 
 BackupOutcome PanelBackup::walk(QIODevice& file) {
@@ -149,6 +156,7 @@ BackupOutcome PanelBackup::walkEntry(QIODevice& file, const CatalogueEntry& entr
                                   .arg(count));
         const ReadAddress address = readAddress(entry.command, block);
         const ReadResult result = readBlock(address);
+        if (result == ReadResult::Cancelled) return aborted(file);
         if (result == ReadResult::Aborted) {
             discard(file);
             return BackupOutcome::Aborted;
@@ -194,18 +202,26 @@ PanelBackup::ReadAddress PanelBackup::readAddress(int catalogueCommand, int bloc
     }
 }
 
+// Cancel during a failed read, or while its question is answered, ends as Abort does without
+// asking (again). The time a failed read and its question take is kept apart from the records'.
 PanelBackup::ReadResult PanelBackup::readBlock(const ReadAddress& address) {
     UserInterface& ui = session_.ui;
     for (;;) {
+        const std::int64_t attemptUs = session_.clock.nowUs();
         lastExchangeOk_ =
             session_.exchange.read(std::uint8_t(session_.state.PanelAddress), address);
         if (lastExchangeOk_) return ReadResult::Read;
+        if (ui.cancelRequested()) return ReadResult::Cancelled;
         const MessageAnswer answer =
             ui.message(QStringLiteral("Problem Retrieving Data."), caption("VTL"),
                        MessageButtons::AbortRetryIgnore, MessageIcon::Exclamation);
-        if (answer == MessageAnswer::Retry) continue;
+        stalledUs_ += session_.clock.nowUs() - attemptUs;
+        if (answer == MessageAnswer::Retry) {
+            if (ui.cancelRequested()) return ReadResult::Cancelled;
+            continue;
+        }
         if (answer == MessageAnswer::Ignore) return ReadResult::Ignored;
-        showAborted(ui);
+        showAborted(ui, verifying_);
         return ReadResult::Aborted;
     }
 }
@@ -215,7 +231,7 @@ PanelBackup::ReadResult PanelBackup::readBlock(const ReadAddress& address) {
 BackupOutcome PanelBackup::aborted(QIODevice& file) {
     if (family_ == PanelFamily::Sub) releaseBusIfHeld();
     discard(file);
-    showAborted(session_.ui);
+    showAborted(session_.ui, verifying_);
     return BackupOutcome::Aborted;
 }
 

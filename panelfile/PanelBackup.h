@@ -42,7 +42,7 @@ public:
 
 private:
     using ReadAddress = commands::RecordAddress;
-    enum class ReadResult { Read, Ignored, Aborted };
+    enum class ReadResult { Read, Ignored, Aborted, Cancelled };
 
     BackupOutcome fill(QIODevice& file, bool askAnyAddress);
     static void discard(QIODevice& file);
@@ -71,6 +71,8 @@ private:
     bool lastExchangeOk_ = false;
     int blocksDone_ = 0;
     int blocksToRead_ = 0;
+    std::int64_t stalledUs_ = 0; // failed reads and their questions
+    bool verifying_ = false;     // reading back into memory, to compare with a file
     QByteArray trendHalves_[2];
 };
 

@@ -49,7 +49,8 @@ void PanelRestore::status(const QString& text) {
 }
 
 void PanelRestore::reportProgress(int done, int total) {
-    session_.ui.setProgress({done, total, effectiveBaudRate(session_.state)});
+    session_.ui.setProgress(
+        {done, total, effectiveBaudRate(session_.state), ProgressUnit::Records, stalledUs_ / 1000});
 }
 
 // Cancel at a record boundary ends as Abort does: nothing more is sent and a sub panel gets its
@@ -77,6 +78,7 @@ RestoreOutcome PanelRestore::run(const QString& path) {
 // Everything that can refuse the file comes before the question about clearing the controller, so
 // that a refused file leaves the controller exactly as it was.
 RestoreOutcome PanelRestore::run(QIODevice& file) {
+    stalledUs_ = 0;
     mainFile_ = false;
     lastExchangeOk_ = false;
     ethernetSent_ = false;
@@ -203,7 +205,7 @@ PanelRestore::ClearResult PanelRestore::clearController() {
         reportProgress(i, steps);
         if (cancelled()) return ClearResult::Cancelled;
         if (!session_.exchange.write(std::uint8_t(session_.state.PanelAddress), cmd::ClearMemory))
-            return ClearResult::Failed;
+            return cancelled() ? ClearResult::Cancelled : ClearResult::Failed;
     }
     // Time for the controller to set up its empty memory before the first write.
     for (int i = 1; i < dots; ++i) {
@@ -256,16 +258,24 @@ RestoreOutcome PanelRestore::sendRecords(const RestoreContext& context,
 PanelRestore::SendResult PanelRestore::send(const RecordPlan& plan, const QByteArray& data) {
     const std::span<const std::uint8_t> bytes(
         reinterpret_cast<const std::uint8_t*>(data.constData()), std::size_t(data.size()));
+    UserInterface& ui = session_.ui;
     for (;;) {
         status(plan.status);
+        const std::int64_t attemptUs = session_.clock.nowUs();
         // Every attempt sends the record's bytes afresh, whatever the last one left behind.
         lastExchangeOk_ =
             session_.exchange.write(std::uint8_t(session_.state.PanelAddress), plan.write, bytes);
         if (lastExchangeOk_) return SendResult::Sent;
+        // Cancel during a failed write, or while its question is answered, ends as Abort does.
+        if (ui.cancelRequested()) return SendResult::Aborted;
 
-        switch (session_.ui.message(QStringLiteral("Problem Sending Data."), Vtl,
-                                    MessageButtons::AbortRetryIgnore, MessageIcon::Exclamation)) {
+        const MessageAnswer answer =
+            ui.message(QStringLiteral("Problem Sending Data."), Vtl,
+                       MessageButtons::AbortRetryIgnore, MessageIcon::Exclamation);
+        stalledUs_ += session_.clock.nowUs() - attemptUs;
+        switch (answer) {
         case MessageAnswer::Retry:
+            if (ui.cancelRequested()) return SendResult::Aborted;
             continue;
         case MessageAnswer::Ignore:
             return SendResult::Ignored;

@@ -292,8 +292,10 @@ void RoutingTableDialog::load() {
 
 void RoutingTableDialog::send() {
     commitEdit();
+    // The line thread sends a copy of the table: nothing the window does meanwhile reaches it.
+    RoutingTableOperations sending = ops_;
     bool sent = false;
-    runner_->run([&] { sent = ops_.send(); });
+    runner_->run([&sending, &sent] { sent = sending.send(); });
     if (!sent) showProblem();
 }
 

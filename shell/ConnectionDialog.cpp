@@ -57,6 +57,8 @@ ConnectionDialog::ConnectionDialog(Session& session, QSettings& settings, QWidge
     connect(close_, &QPushButton::clicked, this, &ConnectionDialog::reject);
     // clicked, not toggled: a click on the button already selected warns again.
     connect(subLan_, &QRadioButton::clicked, this, &ConnectionDialog::showSubLanWarning);
+    // The boxes set the state at once. The line thread reads it only inside work, and while work
+    // runs the boxes are disabled: each piece of work takes what they last wrote with it.
     connect(usb_, &QCheckBox::toggled, this, [this](bool on) { session_.state.UsbMode = on; });
     connect(delay_, &QCheckBox::toggled, this, [this](bool on) { session_.state.AddDelay = on; });
     connect(about_, &QAction::triggered, this, [this] { showAboutBox(this); });

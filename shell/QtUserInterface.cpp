@@ -1,6 +1,9 @@
 #include "shell/QtUserInterface.h"
 
+#include "link/ThreadCall.h"
+
 #include <QApplication>
+#include <QDebug>
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QThread>
@@ -61,19 +64,19 @@ MessageAnswer answerFor(int button, MessageButtons buttons) {
     }
 }
 
-// Runs `show` on the window's thread and returns once it has run.
-template <typename Show> void onWindowThread(Show&& show) {
-    if (QThread::currentThread() == qApp->thread()) {
-        show();
-        return;
-    }
-    QMetaObject::invokeMethod(qApp, std::forward<Show>(show), Qt::BlockingQueuedConnection);
-}
-
 } // namespace
+
+QtUserInterface::QtUserInterface() : windowThread_(std::make_unique<ThreadCall>()) {
+    windowThread_->moveToThread(qApp->thread());
+}
 
 QtUserInterface::~QtUserInterface() {
     if (waiting_) QApplication::restoreOverrideCursor();
+}
+
+// Everything shown is shown on the window's thread; a worker waits until it has been.
+void QtUserInterface::onWindowThread(const std::function<void()>& show) {
+    windowThread_->run(show);
 }
 
 QWidget* QtUserInterface::parentForBoxes() const {
@@ -89,14 +92,27 @@ MessageAnswer QtUserInterface::message(const QString& text, const QString& capti
         onWindowThread([&] { answer = message(text, caption, buttons, icon, detail); });
         return answer;
     }
+    if (ending_.load()) {
+        qInfo().noquote() << QStringLiteral("[%1] %2").arg(caption, text);
+        return safeAnswer(buttons);
+    }
     // A question must be answerable even while the protocol shows the wait cursor.
     const bool wasWaiting = waiting_;
     if (wasWaiting) setWaitCursor(false);
     QMessageBox box(boxIcon(icon), caption, text, standardButtons(buttons), parentForBoxes());
     if (!detail.isEmpty()) box.setInformativeText(detail);
+    const QPointer<QMessageBox> outer = openBox_;
+    openBox_ = &box;
     const int chosen = box.exec();
+    openBox_ = outer;
     if (wasWaiting) setWaitCursor(true);
+    // A box closed because the program ends gives no button: the safe answer.
     return answerFor(chosen, buttons);
+}
+
+void QtUserInterface::endProgram() {
+    ending_.store(true);
+    if (openBox_) openBox_->done(0);
 }
 
 void QtUserInterface::setTitle(const QString& title) {
@@ -131,7 +147,7 @@ void QtUserInterface::setProgress(const OperationProgress& progress) {
 // The display is set and replaced on the window's thread while no operation runs, so reading the
 // pointer here races with nothing; the answer itself is the display's to keep safe.
 bool QtUserInterface::cancelRequested() {
-    return progress_ && progress_->cancelPressed();
+    return ending_.load() || (progress_ && progress_->cancelPressed());
 }
 
 ProgressDisplay* QtUserInterface::replaceProgressDisplay(ProgressDisplay* display) {

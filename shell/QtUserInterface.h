@@ -7,7 +7,15 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <atomic>
+#include <functional>
+#include <memory>
+
+class QMessageBox;
+
 namespace vtl {
+
+class ThreadCall;
 
 // The desktop program's user interface: real message boxes, the connection window's title as the
 // progress display, the wait cursor, and the status line of the configuration window in front.
@@ -15,6 +23,7 @@ namespace vtl {
 // the worker waits until it is shown or answered.
 class QtUserInterface final : public UserInterface {
 public:
+    QtUserInterface();
     ~QtUserInterface() override;
 
     MessageAnswer message(const QString& text, const QString& caption, MessageButtons buttons,
@@ -35,9 +44,19 @@ public:
     void setStatusLine(QLineEdit* line);
     void setHelpPlaces(HelpPlaces places) { help_ = std::move(places); }
 
+    // The program is ending: the work on the line is asked to stop as Cancel asks it, every
+    // question from now on gets its safe answer without a box (the message goes to the log), and
+    // a box showing now is closed as its safe answer would close it.
+    void endProgram();
+    bool ending() const { return ending_.load(); }
+
 private:
     QWidget* parentForBoxes() const;
+    void onWindowThread(const std::function<void()>& show);
 
+    std::unique_ptr<ThreadCall> windowThread_;
+    std::atomic<bool> ending_{false};
+    QPointer<QMessageBox> openBox_;
     QPointer<QWidget> titleWindow_;
     StatusLine statusLine_;
     ProgressDisplay* progress_ = nullptr;

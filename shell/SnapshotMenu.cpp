@@ -22,7 +22,8 @@ SnapshotMenu::SnapshotMenu(ConnectionDialog& dialog, Session& session, HistoryFo
 
 void SnapshotMenu::fill() {
     menu_->clear();
-    const bool busy = dialog_.runner() && dialog_.runner()->busy();
+    // One piece of work on the line at a time, program-wide.
+    const bool busy = WindowOperationRunner::lineBusy();
     const std::vector<Snapshot> snapshots = folder_.list().snapshots;
     if (snapshots.empty()) menu_->addAction(QStringLiteral("(None)"))->setEnabled(false);
     for (std::size_t i = 0; i < snapshots.size() && i < std::size_t(MaxShown); ++i) {

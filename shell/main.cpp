@@ -2,12 +2,14 @@
 #include "link/ConnectionState.h"
 #include "link/HelpPages.h"
 #include "link/Session.h"
+#include "link/StopRequest.h"
 #include "link/TransferBuffers.h"
 #include "shell/AboutBox.h"
 #include "shell/ApplicationIdentity.h"
 #include "shell/ConnectionDialog.h"
 #include "shell/ControllerWindows.h"
 #include "shell/HelpFile.h"
+#include "shell/ProgramEnd.h"
 #include "shell/QtUserInterface.h"
 #include "shell/RunTrace.h"
 #include "shell/Settings.h"
@@ -43,12 +45,18 @@ int main(int argc, char** argv) {
 #endif
     }
 
+    // Ctrl-C, SIGTERM and SIGHUP end the program as its Close button would, once the work on the
+    // line has stopped at a safe point.
+    vtl::watchForStopRequests();
+
     vtl::QtUserInterface ui;
     ui.setHelpPlaces({vtl::helpFilePath(QCoreApplication::applicationFilePath()),
                       vtl::help::manualFolder(QCoreApplication::applicationDirPath())});
+    vtl::ProgramEnd end(ui, vtl::stopRequested);
+    // The trace outlives the session: closing the port at the end writes into it.
+    vtl::RunTrace runTrace(vtl::RealClock::instance());
     vtl::Session session(vtl::ConnectionState::instance(), vtl::TransferBuffers::instance(),
                          vtl::RealClock::instance(), ui);
-    vtl::RunTrace runTrace(vtl::RealClock::instance());
     session.link.setTrace(runTrace.trace());
     const auto settings = vtl::openUserSettings();
     vtl::ConnectionDialog dialog(session, *settings);

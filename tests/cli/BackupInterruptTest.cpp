@@ -17,6 +17,13 @@ namespace {
 
 const QByteArray OldBytes("an earlier backup that must survive Ctrl-C");
 
+// Qt locks a port with a file named for it in the system's lock folder (/dev/pts/3: LCK..pts_3).
+bool portLocked(const QString& port) {
+    const QString name = QString(port).remove(QStringLiteral("/dev/")).replace('/', '_');
+    return QFile::exists(QStringLiteral("/run/lock/LCK..") + name) ||
+           QFile::exists(QStringLiteral("/var/lock/LCK..") + name);
+}
+
 struct InterruptedBackup : ::testing::Test {
     QTemporaryDir dir;
     QString path = dir.filePath(QStringLiteral("PANEL.PNL"));
@@ -92,6 +99,70 @@ TEST_F(InterruptedBackup, OnATerminalOneProgressLineIsRedrawn) {
     EXPECT_TRUE(err.contains("\x1b[K"));
     EXPECT_FALSE(err.contains("Reading Outputs 1 of 4\n"));
     EXPECT_TRUE(err.contains("\n[VTL] Panel File Creation Aborted.")) << err.constData();
+}
+
+// SIGTERM and SIGHUP (a session ended, a terminal closed) stop the backup as Ctrl-C does: at a
+// safe point, the Sub LAN bus handed back, the old file kept, nothing left behind.
+TEST(EndedBackup, SigtermAndSighupStopAtASafePoint) {
+    const struct {
+        const char* name;
+        int signal;
+        QStringList simArguments;
+        QStringList cliArguments;
+    } cases[] = {
+        {"SIGTERM, sub panel",
+         SIGTERM,
+         {"--model", "sub3000", "--address", "5", "--baud", "38400", "--pty", "--log"},
+         {"--baud", "38400", "--sub-lan"}},
+        {"SIGHUP, main panel",
+         SIGHUP,
+         {"--model", "main", "--address", "7", "--baud", "115200", "--pty", "--log"},
+         {"--baud", "115200"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("PANEL.PNL"));
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write(OldBytes);
+        old.close();
+        SimProcess sim(QStringLiteral(VTL_SIM_EXE), c.simArguments);
+        ASSERT_FALSE(sim.port.isEmpty());
+        QProcess cli;
+        cli.start(QStringLiteral(VTL_CLI_EXE),
+                  QStringList{"backup", "--port", sim.port, "--code", "qov", "--out", path} +
+                      c.cliArguments);
+        ASSERT_TRUE(cli.waitForStarted(5000));
+        QByteArray err;
+        ASSERT_TRUE(InterruptedBackup::waitFor(err, " 3 of", [&] {
+            cli.waitForReadyRead(200);
+            return cli.readAllStandardError();
+        })) << err.constData();
+
+        ::kill(pid_t(cli.processId()), c.signal);
+        ASSERT_TRUE(cli.waitForFinished(10000));
+        err += cli.readAllStandardError();
+        EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(cli.exitCode(), 1);
+        EXPECT_TRUE(err.contains("[VTL] Panel File Creation Aborted.")) << err.constData();
+        QFile kept(path);
+        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+        EXPECT_EQ(kept.readAll(), OldBytes);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{QStringLiteral("PANEL.PNL")});
+        // The port's lock went with the port.
+        EXPECT_FALSE(portLocked(sim.port));
+
+        EXPECT_EQ(sim.stop(), 0) << qPrintable(sim.errors);
+        // What the simulator heard last after the last request (a sub panel: the bus handed back).
+        QString lastHeard;
+        for (const QString& line : sim.errors.split(QLatin1Char('\n')))
+            if (line.contains(QLatin1String(" heard "))) lastHeard = line.section(' ', 2, 2);
+        if (c.simArguments.contains(QStringLiteral("sub3000"))) {
+            EXPECT_EQ(lastHeard, QStringLiteral("release:")) << qPrintable(sim.errors);
+        }
+    }
 }
 
 } // namespace

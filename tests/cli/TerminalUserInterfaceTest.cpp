@@ -39,6 +39,20 @@ TEST_F(TerminalFixture, RetryQuestionsAreRetriedThenGivenUp) {
               MessageAnswer::Retry);
 }
 
+// Once the program is asked to stop (Ctrl-C, SIGTERM, SIGHUP), no exchange is tried again.
+TEST_F(TerminalFixture, AfterAStopRequestARetryQuestionGetsTheSafeAnswer) {
+    bool stop = false;
+    ui.setCancelQuery([&] { return stop; });
+    const auto ask = [&](MessageButtons buttons) {
+        return ui.message(QStringLiteral("Problem Retrieving Data."), QStringLiteral("VTL"), buttons,
+                          MessageIcon::Exclamation);
+    };
+    EXPECT_EQ(ask(MessageButtons::AbortRetryIgnore), MessageAnswer::Retry);
+    stop = true;
+    EXPECT_EQ(ask(MessageButtons::AbortRetryIgnore), MessageAnswer::Abort);
+    EXPECT_EQ(ask(MessageButtons::RetryCancel), MessageAnswer::Cancel);
+}
+
 // The calls an exchange makes: no reason when it starts, its reason when it fails.
 struct ExchangeScript : TerminalFixture {
     void exchange(bool ok) {

@@ -97,6 +97,28 @@ TEST(ConnectLan, CancelStopsTheSearchBetweenSpeedsQuietly) {
     EXPECT_EQ(s.ui.progress.last().total, 0);
 }
 
+// Cancel while a speed is tried on a silent line ends the search there, as quietly, within one
+// read's time-out: a LAN reply wait, a Sub LAN listening pass.
+TEST(Connect, CancelDuringTheWaitAtOneSpeedEndsTheSearchAtOnce) {
+    const struct {
+        const char* name;
+        Model model;
+        ConnectRequest request;
+    } cases[] = {
+        {"LAN, auto detect", Model::Main, lanRequest(0)},
+        {"Sub LAN, fixed speed", Model::Sub3000, subLanRequest(3)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimSession s(simOptions(c.model, 5, 4800)); // never heard at 38400
+        s.ui.cancelAtUs = 500'000;
+        EXPECT_FALSE(Connect(s.session, c.request));
+        EXPECT_LE(s.clock.nowUs(), 500'000 + 110'000);
+        EXPECT_TRUE(s.ui.messages.isEmpty());
+        EXPECT_EQ(s.ui.titles.last(), QStringLiteral("Vantrel"));
+    }
+}
+
 TEST(ConnectLan, APortThatWillNotOpenStopsTheSearch) {
     SimSession s(simOptions(Model::Main, 5, 57600));
     s.failOpen = true;

@@ -21,6 +21,9 @@ TEST(TimeLeftTest, EstimatesFromRecordsDoneOrTheLineRate) {
         {"nothing done: from the rate", {0, 4, 0, 9600}, 4 * 775},
         {"nothing done at 115200", {0, 10, 0, 115200}, 10 * (52 + 150)},
         {"nothing done, no rate", {0, 10, 0, 0}, std::nullopt},
+        // A minute lost to a record retried says nothing about the records to come.
+        {"a record retried for a minute", {10, 40, 65000, 38400, 60000}, 15000},
+        {"more lost than elapsed", {10, 40, 5000, 38400, 9000}, 0},
     };
     for (const auto& c : cases)
         EXPECT_EQ(estimateTimeLeftMs(c.input), c.leftMs) << c.name;

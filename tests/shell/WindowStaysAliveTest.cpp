@@ -14,9 +14,11 @@
 #include "shell/QtUserInterface.h"
 #include "shell/Settings.h"
 #include "sim/SimulatedController.h"
+#include "tests/shell/RealTimeRig.h"
 #include "tests/support/WhenModal.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
@@ -32,32 +34,8 @@
 namespace vtl {
 namespace {
 
-sim::ControllerOptions options(sim::Model model, int address, int rate) {
-    sim::ControllerOptions o;
-    o.model = model;
-    o.address = address;
-    o.lineRate = rate;
-    // On the real clock a busy machine may be slow to answer a poll, as vtl-sim allows for too.
-    o.pollWindowUs = 300'000;
-    return o;
-}
-
-// A controller on an in-memory line that runs at the real line's pace.
-struct RealTimeRig {
-    explicit RealTimeRig(const sim::ControllerOptions& o) : controller(o) {
-        state.PortName = QStringLiteral("sim");
-        state.BaudRate = o.lineRate;
-        state.PanelAddress = std::uint32_t(o.address);
-    }
-
-    ConnectionState state;
-    TransferBuffers buffers;
-    QtUserInterface ui;
-    sim::SimulatedController controller;
-    Session session{state, buffers, RealClock::instance(), ui, [this](const QString&) {
-                        return std::make_unique<PipeTransport>(controller, RealClock::instance());
-                    }};
-};
+using test::options;
+using test::RealTimeRig;
 
 // What a user would do while the backup runs, checked every 20 ms on the window's thread.
 struct Watcher {
@@ -66,22 +44,31 @@ struct Watcher {
     OperationProgressBar* progress = nullptr;
     int cancelAtRecord = 0;
     QString screenshot; // a grab of the window at the first progress shown, when named
+    // When given, the line goes silent at that record, and Cancel comes 300 ms later.
+    std::atomic<bool>* silence = nullptr;
 
     int ticks = 0;
     int ticksWhileBackupDisabled = 0;
     bool cancelClicked = false;
     bool onWindowThread = true;
     QStringList boxes;
+    QElapsedTimer silent;
+    QElapsedTimer sinceCancel;
+    qint64 msFromCancelToFirstBox = -1;
 
     void tick() {
         ++ticks;
         onWindowThread = onWindowThread && QThread::currentThread() == qApp->thread();
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            if (boxes.isEmpty() && cancelClicked) msFromCancelToFirstBox = sinceCancel.elapsed();
             boxes << box->text();
-            // "Make the file specific to this address?" Yes; an OK box is acknowledged.
+            // "Make the file specific to this address?" Yes; an OK box is acknowledged; a
+            // failed read is given up.
             QAbstractButton* answer = box->button(QMessageBox::Yes);
             if (!answer) answer = box->button(QMessageBox::Ok);
-            if (answer) answer->click();
+            if (!answer) answer = box->button(QMessageBox::Abort);
+            // Clicked as a user clicks: the work's own boxes take input while it runs.
+            if (answer) QTest::mouseClick(answer, Qt::LeftButton);
             return;
         }
         if (!backupButton->isEnabled()) ++ticksWhileBackupDisabled;
@@ -91,9 +78,16 @@ struct Watcher {
             window->grab().save(screenshot);
             screenshot.clear();
         }
-        if (!cancelClicked && text.startsWith(QStringLiteral("%1 of").arg(cancelAtRecord))) {
+        const bool atRecord = text.startsWith(QStringLiteral("%1 of").arg(cancelAtRecord));
+        if (silence && atRecord && !silent.isValid()) {
+            *silence = true;
+            silent.start();
+        }
+        const bool cancelNow = silence ? silent.isValid() && silent.elapsed() >= 300 : atRecord;
+        if (!cancelClicked && cancelNow) {
             QTest::mouseClick(progress->cancelButton(), Qt::LeftButton);
             cancelClicked = true;
+            sinceCancel.start();
         }
     }
 };
@@ -116,7 +110,8 @@ struct BackupFromWindow : ::testing::Test {
 
     // Runs the backup as the button does and watches it; returns when it is over.
     Watcher backUp(RealTimeRig& rig, QDialog& dialog, WindowOperationRunner& runner,
-                   PanelFamily family, int cancelAtRecord, const QString& screenshot = {}) {
+                   PanelFamily family, int cancelAtRecord, const QString& screenshot = {},
+                   bool silenceFirst = false) {
         rig.ui.setTitleWindow(&dialog);
         StatusLineScope status(
             rig.ui, statusLineOf(dialog.findChild<QLineEdit*>(QStringLiteral("status"))));
@@ -130,6 +125,7 @@ struct BackupFromWindow : ::testing::Test {
         w.progress = runner.progressBar();
         w.cancelAtRecord = cancelAtRecord;
         w.screenshot = screenshot;
+        if (silenceFirst) w.silence = &rig.silent;
         QTimer timer;
         QObject::connect(&timer, &QTimer::timeout, [&w] { w.tick(); });
         timer.start(20);
@@ -161,6 +157,26 @@ TEST_F(BackupFromWindow, TheWindowLivesAndCancelKeepsTheOldFile) {
     EXPECT_TRUE(dialog.runner().progressBar()->isHidden());
     EXPECT_EQ(dialog.statusLine()->text(), QString());
     EXPECT_FALSE(dialog.runner().busy());
+}
+
+// Cancel while the controller is silent does not wait for the exchange to give up, nor ask
+// whether to retry it: it ends as Abort does within one read's time-out.
+TEST_F(BackupFromWindow, CancelWhileTheControllerIsSilentEndsAtOnce) {
+    RealTimeRig rig(options(sim::Model::Main, 3, 115200));
+    rig.state.LinkMode = LinkModeLan;
+    rig.state.PanelTypeCode = std::uint32_t(rig.controller.typeCode());
+    MainPanelDialog dialog(rig.session);
+    dialog.start();
+    const Watcher w = backUp(rig, dialog, dialog.runner(), PanelFamily::Main, 4, {}, true);
+
+    EXPECT_TRUE(w.cancelClicked);
+    EXPECT_EQ(w.boxes, QStringList{QStringLiteral("Panel File Creation Aborted.")});
+    // A silent LAN exchange gives up after 25 reads of 110 ms; Cancel needs one read at most.
+    EXPECT_GE(w.msFromCancelToFirstBox, 0);
+    EXPECT_LT(w.msFromCancelToFirstBox, 1200);
+    EXPECT_EQ(readAll(path), oldBytes);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("PANEL.PNL")});
 }
 
 TEST_F(BackupFromWindow, CancelHandsTheSubLanBusBack) {

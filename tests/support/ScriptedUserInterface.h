@@ -43,7 +43,10 @@ public:
 
     void openHelpPage(const QString& page) override { helpPages.append(page); }
     void setProgress(const OperationProgress& p) override { progress.append(p); }
-    bool cancelRequested() override { return cancelAfter >= 0 && progress.size() > cancelAfter; }
+    bool cancelRequested() override {
+        return (cancelAfter >= 0 && progress.size() > cancelAfter) ||
+               (cancelAtUs >= 0 && clock && clock->nowUs() >= cancelAtUs);
+    }
 
     // Answers for the next questions, in order.
     void answer(MessageAnswer a) { answers.push_back(a); }
@@ -71,6 +74,8 @@ public:
     // Every progress report; Cancel counts as pressed once more than cancelAfter were made.
     QList<OperationProgress> progress;
     int cancelAfter = -1;
+    // Cancel counts as pressed from this time on the clock (with a clock).
+    std::int64_t cancelAtUs = -1;
 };
 
 } // namespace vtl::test
