@@ -25,6 +25,10 @@ struct CommandContext {
 std::optional<int> parseArguments(QCommandLineParser& parser, CommandContext& ctx,
                                   int positionals = 0, const char* positionalName = "");
 
+// The link's log lines (vtl.link: exchanges that failed, device server sessions) reach standard
+// error only with --verbose.
+void showLinkLog(bool verbose);
+
 int runPorts(CommandContext& ctx);
 int runManual(CommandContext& ctx);
 int runIdentify(CommandContext& ctx);

@@ -31,7 +31,7 @@ int runDiff(CommandContext& ctx) {
     const QStringList files = parser.positionalArguments();
     const auto first = readForDiff(ctx, files[0]);
     const auto second = readForDiff(ctx, files[1]);
-    if (!first || !second) return ExitUsage;
+    if (!first || !second) return ExitFailed;
     const Comparison comparison = compareFiles(*first, *second);
     for (const QString& line : comparison.differences)
         ctx.out << line << Qt::endl;
@@ -43,7 +43,7 @@ int reportVerify(CommandContext& ctx, Session& session, PanelFamily family, cons
     QString why;
     const auto comparison = verifyController(session, family, path, ethernetSent, &why, verifyCase);
     if (!comparison) {
-        ctx.err << "verify: "
+        ctx.err << "vtl-cli " << ctx.args.first() << ": "
                 << (why.isEmpty() ? QStringLiteral("the controller was not read")
                                   : path + QStringLiteral(": ") + why)
                 << Qt::endl;
@@ -72,11 +72,11 @@ int runVerify(CommandContext& ctx) {
     parser.addOption({opt("send-ethernet"),
                       opt("The restore sent the Ethernet configuration: compare it too.")});
     if (auto status = parseArguments(parser, ctx)) return *status;
-    if (!parser.isSet(opt("in"))) {
+    if (parser.value(opt("in")).isEmpty()) {
         ctx.err << "vtl-cli verify: --in FILE is required" << Qt::endl;
         return ExitUsage;
     }
-    const auto choice = connectionChoice(parser, ctx.err);
+    const auto choice = connectionChoice(parser, ctx);
     if (!choice) return ExitUsage;
 
     TerminalUserInterface ui(ctx.err, choice->retries);

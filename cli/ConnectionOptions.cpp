@@ -1,6 +1,8 @@
 #include "cli/ConnectionOptions.h"
 #include "cli/Interrupt.h"
 
+#include "cli/SettingsOutput.h"
+#include "cli/SiteFile.h"
 #include "lan/LanControllerReads.h"
 #include "link/LineTrace.h"
 #include "panels/MainPanelOperations.h"
@@ -88,46 +90,45 @@ void addConnectionOptions(QCommandLineParser& parser) {
     parser.addOption({opt("trace"),
                       opt("Write every frame and line event to FILE as JSON Lines (see trace)."),
                       opt("FILE")});
+    parser.addOption({{opt("v"), opt("verbose")}, opt("Show the link's log lines too.")});
 }
 
 std::optional<ConnectionChoice> connectionChoice(const QCommandLineParser& parser,
-                                                 QTextStream& err) {
+                                                 CommandContext& ctx) {
     ConnectionChoice choice;
-    if (!parser.isSet(opt("port")) || !parser.isSet(opt("code"))) {
-        err << "--port and --code are required" << Qt::endl;
+    choice.command = ctx.args.first();
+    auto refuse = [&](const QString& why) {
+        ctx.err << "vtl-cli " << choice.command << ": " << why << Qt::endl;
         return std::nullopt;
-    }
-    if (parser.isSet(opt("lan")) && parser.isSet(opt("sub-lan"))) {
-        err << "--lan and --sub-lan exclude each other" << Qt::endl;
-        return std::nullopt;
-    }
+    };
+    if (!parser.isSet(opt("port")) || !parser.isSet(opt("code")))
+        return refuse(opt("--port and --code are required"));
+    if (parser.isSet(opt("lan")) && parser.isSet(opt("sub-lan")))
+        return refuse(opt("--lan and --sub-lan exclude each other"));
     const int position = int(BaudChoices.indexOf(parser.value(opt("baud")).toLower()));
-    if (position < 0) {
-        err << "--baud must be one of " << BaudChoices.join(QStringLiteral(", ")) << Qt::endl;
-        return std::nullopt;
-    }
+    if (position < 0)
+        return refuse(QStringLiteral("--baud must be one of ") +
+                      BaudChoices.join(QStringLiteral(", ")));
     bool ok = false;
     choice.retries = parser.value(opt("retries")).toInt(&ok);
-    if (!ok || choice.retries < 0) {
-        err << "--retries takes a number of 0 or more" << Qt::endl;
-        return std::nullopt;
-    }
+    if (!ok || choice.retries < 0) return refuse(opt("--retries takes a number of 0 or more"));
+    // A port that cannot be one is a mistake on the command line, not a port that failed.
+    const QString port = parser.value(opt("port"));
+    if (!portProblem(port).isEmpty())
+        return refuse(QStringLiteral("--port takes %1, not %2").arg(PortForms, quotedValue(port)));
     // The access code box turns what is typed into capitals.
-    choice.request = {parser.value(opt("code")).toUpper(), parser.value(opt("port")), position,
+    choice.request = {parser.value(opt("code")).toUpper(), port, position,
                       parser.isSet(opt("sub-lan"))};
     choice.usb = parser.isSet(opt("usb"));
     choice.addDelay = !parser.isSet(opt("no-delay"));
     choice.tracePath = parser.value(opt("trace"));
+    showLinkLog(parser.isSet(opt("verbose")));
     if (parser.isSet(opt("trace"))) {
-        if (choice.tracePath.isEmpty()) {
-            err << "--trace takes a file name" << Qt::endl;
-            return std::nullopt;
-        }
-        if (const auto clash = traceClash(parser, choice.tracePath)) {
-            err << "--trace " << choice.tracePath << " is the file of " << *clash
-                << ": the trace would write over it" << Qt::endl;
-            return std::nullopt;
-        }
+        if (choice.tracePath.isEmpty()) return refuse(opt("--trace takes a file name"));
+        if (const auto clash = traceClash(parser, choice.tracePath))
+            return refuse(
+                QStringLiteral("--trace %1 is the file of %2: the trace would write over it")
+                    .arg(choice.tracePath, *clash));
     }
     return choice;
 }
@@ -142,8 +143,8 @@ std::optional<ControllerWindow> connectController(Session& session,
         QString why;
         trace = LineTrace::create(choice.tracePath, session.clock, &why);
         if (!trace) {
-            QTextStream(stderr) << "vtl-cli: cannot write the line trace " << choice.tracePath
-                                << ": " << why << Qt::endl;
+            QTextStream(stderr) << "vtl-cli " << choice.command << ": cannot write the line trace "
+                                << choice.tracePath << ": " << why << Qt::endl;
             return std::nullopt;
         }
         trace->setFailureHandler(

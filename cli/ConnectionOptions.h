@@ -14,11 +14,12 @@ namespace vtl::cli {
 
 // The options that say how to reach a controller, shared by every command that connects:
 // --port PORT [--lan | --sub-lan] [--baud auto|RATE] --code CODE [--usb] [--no-delay] [--retries N]
-// [--trace FILE]
+// [--trace FILE] [-v]
 void addConnectionOptions(QCommandLineParser& parser);
 
 // Reads the connection options; on a usage error returns nullopt after saying why.
 struct ConnectionChoice {
+    QString command; // for "vtl-cli COMMAND: ..." messages
     ConnectRequest request;
     bool usb = false;
     bool addDelay = true;
@@ -26,7 +27,7 @@ struct ConnectionChoice {
     QString tracePath; // empty: no line trace
 };
 std::optional<ConnectionChoice> connectionChoice(const QCommandLineParser& parser,
-                                                 QTextStream& err);
+                                                 CommandContext& ctx);
 
 // Runs the connect procedure as the connection window's OK would. The window that would open is
 // returned instead of opened. With --trace the line trace starts first and lasts for the run;

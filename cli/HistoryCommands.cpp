@@ -114,7 +114,7 @@ int runUndo(CommandContext& ctx) {
     parser.addOption({opt("snapshot"), opt("The snapshot to send back (see history)."), opt("ID")});
     parser.addOption({opt("yes"), opt("Answer Yes to \"Send The Snapshot Back\".")});
     if (auto status = parseArguments(parser, ctx)) return *status;
-    auto choice = connectionChoice(parser, ctx.err);
+    auto choice = connectionChoice(parser, ctx);
     if (!choice) return ExitUsage;
 
     const HistoryFolder folder = HistoryFolder::standard();

@@ -12,7 +12,7 @@ int runIdentify(CommandContext& ctx) {
     parser.addHelpOption();
     addConnectionOptions(parser);
     if (auto status = parseArguments(parser, ctx)) return *status;
-    const auto choice = connectionChoice(parser, ctx.err);
+    const auto choice = connectionChoice(parser, ctx);
     if (!choice) return ExitUsage;
 
     TerminalUserInterface ui(ctx.err, choice->retries);

@@ -98,7 +98,19 @@ int runInspect(CommandContext& ctx) {
             return ExitFailed;
         }
         if (!r.isRecord()) break;
-        damaged = damaged || r.status == RecordStatus::Truncated;
+        if (r.status == RecordStatus::Truncated) {
+            damaged = true;
+            ctx.err << QStringLiteral("vtl-cli inspect: %1 is cut short: record %2 (%3 %4 %5) "
+                                      "holds %6 of its %7 bytes")
+                           .arg(file.fileName())
+                           .arg(records.size() + 1)
+                           .arg(r.header.command)
+                           .arg(r.header.point)
+                           .arg(r.header.table)
+                           .arg(r.bytesConsumed)
+                           .arg(r.header.length)
+                    << Qt::endl;
+        }
         QString name;
         if (family)
             if (auto entry = catalogueEntryOf(*family, r.header))
@@ -124,10 +136,10 @@ int runInspect(CommandContext& ctx) {
         const QJsonObject document{{"signature", QString::fromLatin1(h.signature.left(28))},
                                    {"time", QString::fromLatin1(h.timeStamp)},
                                    {"date", QString::fromLatin1(h.dateStamp)},
-                                   {"familyCode", h.familyCode},
+                                   {"family-code", h.familyCode},
                                    {"class", classText},
                                    {"address", h.address()},
-                                   {"anyAddress", h.anyAddress},
+                                   {"any-address", h.anyAddress != 0},
                                    {"records", records}};
         ctx.out << QJsonDocument(document).toJson(QJsonDocument::Indented);
     } else {
@@ -137,7 +149,7 @@ int runInspect(CommandContext& ctx) {
                 << "family-code: " << h.familyCode << Qt::endl
                 << "class: " << classText << Qt::endl
                 << "address: " << h.address() << Qt::endl
-                << "any-address: " << h.anyAddress << Qt::endl
+                << "any-address: " << (h.anyAddress != 0 ? "yes" : "no") << Qt::endl
                 << "records: " << records.size() << Qt::endl;
         if (!lines.isEmpty()) ctx.out << "cmd pnt tbl  len  name" << Qt::endl;
         for (const QString& line : lines)

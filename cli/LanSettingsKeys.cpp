@@ -79,34 +79,35 @@ const RateKey* rateKey(const QString& key) {
 
 SettingLines lanSettingLines(const ConnectionState& state, const LanControllerView& v) {
     SettingLines lines{
-        {"controller",
-         state.IsBrinlet ? QStringLiteral("Brinlet controller") : QStringLiteral("LAN controller")},
-        {"type-code", QString::number(state.PanelTypeCode)},
-        {"firmware", MainPanelOperations::firmwareLine(state.PanelTypeCode)
-                         .section(QLatin1Char(':'), 1)
-                         .trimmed()},
-        {"form", formName(v.form)},
+        Setting::words("controller", state.IsBrinlet ? QStringLiteral("Brinlet controller")
+                                                     : QStringLiteral("LAN controller")),
+        Setting::number("type-code", QString::number(state.PanelTypeCode)),
+        Setting::words("firmware", MainPanelOperations::firmwareLine(state.PanelTypeCode)
+                                       .section(QLatin1Char(':'), 1)
+                                       .trimmed()),
+        Setting::words("form", formName(v.form)),
     };
     // In the Mode/Parity form two of the rate buttons show the mode and the parity instead.
-    const QList<std::pair<const char*, QString>> controls = {
-        {"address", v.addressText},
-        {"last-panel", yesNo(v.lastPanel)},
-        {"modem", yesNo(v.modem)},
-        {"modem-string", v.modemString},
-        {"main-network", v.mainNetwork},
-        {"computer-a", v.computerA},
-        {"computer-b", v.computerB},
-        {"sub-lan-a", v.subLanA},
-        {"sub-lan-b", v.subLanB},
-        {"bacnet-port", v.bacnet},
-        {"cards", cardLetters(v)},
-        {"smtp", v.smtpText},
-        {"mode", v.subLanB},
-        {"parity", v.mainNetwork},
+    const SettingLines controls = {
+        Setting::number("address", v.addressText),
+        Setting::flag("last-panel", v.lastPanel),
+        Setting::flag("modem", v.modem),
+        Setting::words("modem-string", v.modemString),
+        Setting::number("main-network", v.mainNetwork),
+        Setting::number("computer-a", v.computerA),
+        Setting::number("computer-b", v.computerB),
+        Setting::number("sub-lan-a", v.subLanA),
+        Setting::number("sub-lan-b", v.subLanB),
+        Setting::number("bacnet-port", v.bacnet),
+        Setting::words("cards", cardLetters(v)),
+        Setting::words("smtp", v.smtpText),
+        Setting::words("mode", v.subLanB),
+        Setting::words("parity", v.mainNetwork),
     };
-    for (const auto& [key, value] : controls)
-        if (shownIn(QLatin1String(key), v.form)) lines.append({QLatin1String(key), value});
-    if (v.status.startsWith(QLatin1String("Result: "))) lines.append({"result", v.status.mid(8)});
+    for (const Setting& control : controls)
+        if (shownIn(control.key, v.form)) lines.append(control);
+    if (v.status.startsWith(QLatin1String("Result: ")))
+        lines.append(Setting::number("result", v.status.mid(8)));
     return lines;
 }
 
@@ -116,7 +117,7 @@ QStringList lanSettingKeys() {
 
 QString lanSettingProblem(const QString& key, const QString& value) {
     auto refuse = [&](const QString& expected) {
-        return QStringLiteral("%1 takes %2, not \"%3\"").arg(key, expected, value);
+        return QStringLiteral("%1 takes %2, not %3").arg(key, expected, quotedValue(value));
     };
     if (const RateKey* r = rateKey(key)) {
         // Any rate a button can show: one the controller reports need not be on its cycle.
@@ -156,8 +157,8 @@ QString setLanSetting(LanControllerView& v, const QString& key, const QString& v
         QStringList allowed = lanRateCycle(r->list);
         if (!allowed.contains(v.*r->text) && v.*r->text != UnknownRateText) allowed << v.*r->text;
         if (!allowed.contains(value))
-            return QStringLiteral("%1 takes %2, not \"%3\"")
-                .arg(key, allowed.join(QStringLiteral(", ")), value);
+            return QStringLiteral("%1 takes %2, not %3")
+                .arg(key, allowed.join(QStringLiteral(", ")), quotedValue(value));
         v.*r->text = value;
     } else if (key == QLatin1String("address")) {
         v.addressText = value;

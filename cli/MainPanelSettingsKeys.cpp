@@ -21,29 +21,30 @@ QString cardText(int position) {
 SettingLines mainPanelSettingLines(const ConnectionState& state, const MainPanelView& v,
                                    const MainPanelMemory& memory) {
     SettingLines lines{
-        {"controller", QStringLiteral("main panel")},
-        {"type-code", QString::number(state.PanelTypeCode)},
-        {"firmware", MainPanelOperations::firmwareLine(state.PanelTypeCode)
-                         .section(QLatin1Char(':'), 1)
-                         .trimmed()},
-        {"address", v.addressText},
-        {"last-panel", yesNo(v.lastPanel)},
-        {"in-cards", cardText(v.inCards)},
-        {"out-cards", cardText(v.outCards)},
+        Setting::words("controller", QStringLiteral("main panel")),
+        Setting::number("type-code", QString::number(state.PanelTypeCode)),
+        Setting::words("firmware", MainPanelOperations::firmwareLine(state.PanelTypeCode)
+                                       .section(QLatin1Char(':'), 1)
+                                       .trimmed()),
+        Setting::number("address", v.addressText),
+        Setting::flag("last-panel", v.lastPanel),
+        Setting::number("in-cards", cardText(v.inCards)),
+        Setting::number("out-cards", cardText(v.outCards)),
     };
     for (int i = 0; i < MainPortCount; ++i)
-        lines.append({RateKeys[i], v.baudTexts[std::size_t(i)]});
-    lines.append({"port-d-role", v.portDRole});
-    lines.append({"port-e-role", v.portERole});
-    if (memory.ModemStringKnown) lines.append({"modem-string", memory.modemStringText()});
-    lines.append({"mcquay-password", memory.passwordText()});
+        lines.append(Setting::number(RateKeys[i], v.baudTexts[std::size_t(i)]));
+    lines.append(Setting::words("port-d-role", v.portDRole));
+    lines.append(Setting::words("port-e-role", v.portERole));
+    if (memory.ModemStringKnown)
+        lines.append(Setting::words("modem-string", memory.modemStringText()));
+    lines.append(Setting::words("mcquay-password", memory.passwordText()));
     return lines;
 }
 
 QString setMainPanelSetting(MainPanelView& v, MainPanelMemory& memory, const QString& key,
                             const QString& value) {
     auto refuse = [&](const QString& expected) {
-        return QStringLiteral("%1 takes %2, not \"%3\"").arg(key, expected, value);
+        return QStringLiteral("%1 takes %2, not %3").arg(key, expected, quotedValue(value));
     };
     for (int i = 0; i < MainPortCount; ++i) {
         if (key != QLatin1String(RateKeys[i])) continue;

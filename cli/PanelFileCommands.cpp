@@ -22,7 +22,7 @@ MessageAnswer yesIf(bool yes) {
 // Parses the command line; returns the exit status for a usage error or help, nullopt to go on.
 std::optional<int> parse(QCommandLineParser& parser, CommandContext& ctx, const char* fileOption) {
     if (auto status = parseArguments(parser, ctx)) return status;
-    if (!parser.isSet(opt(fileOption))) {
+    if (parser.value(opt(fileOption)).isEmpty()) {
         ctx.err << "vtl-cli " << ctx.args.first() << ": --" << fileOption << " FILE is required"
                 << Qt::endl;
         return ExitUsage;
@@ -57,7 +57,7 @@ int runBackup(CommandContext& ctx) {
     parser.addOption(
         {opt("any-address"), opt("Sub panels: a file that may be restored at any address.")});
     if (auto status = parse(parser, ctx, "out")) return *status;
-    const auto choice = connectionChoice(parser, ctx.err);
+    const auto choice = connectionChoice(parser, ctx);
     if (!choice) return ExitUsage;
 
     TerminalUserInterface ui(ctx.err, choice->retries);
@@ -90,7 +90,7 @@ int runRestore(CommandContext& ctx) {
                           "file in DIR; the restore starts only when that backup is complete."),
                       opt("DIR")});
     if (auto status = parse(parser, ctx, "in")) return *status;
-    const auto choice = connectionChoice(parser, ctx.err);
+    const auto choice = connectionChoice(parser, ctx);
     if (!choice) return ExitUsage;
 
     TerminalUserInterface ui(ctx.err, choice->retries);

@@ -140,7 +140,7 @@ int runRouting(CommandContext& ctx) {
         ctx.err << "vtl-cli routing: FILE must end in .NET or .csv" << Qt::endl;
         return ExitUsage;
     }
-    const auto choice = connectionChoice(parser, ctx.err);
+    const auto choice = connectionChoice(parser, ctx);
     if (!choice) return ExitUsage;
 
     TerminalUserInterface ui(ctx.err, choice->retries);
@@ -210,12 +210,12 @@ int inspectRoutingFile(CommandContext& ctx, const QString& path, bool json) {
         if (lan) {
             row.insert(QStringLiteral("gateway"), r.gateway);
             row.insert(QStringLiteral("broadcast"), r.broadcast);
-            row.insert(QStringLiteral("intervalMs"), r.intervalMs);
+            row.insert(QStringLiteral("interval-ms"), r.intervalMs);
         }
         rows.append(row);
     }
     const QJsonObject document{{"mode", routingModeName(mode)},
-                               {"subnetMask", table.subnetMask},
+                               {"subnet-mask", table.subnetMask},
                                {"mtu", table.mtu.toInt()},
                                {"rows", rows}};
     ctx.out << QJsonDocument(document).toJson(QJsonDocument::Indented);

@@ -64,6 +64,12 @@ void addOptions(QCommandLineParser& parser) {
         {opt("any-address"), opt("backup: sub panel files that may be restored at any address.")},
         {opt("in"), opt("verify: the folder holding the backups to compare with."), opt("DIR")},
         {opt("json"), opt("settings: every controller's settings as one JSON document.")},
+        {opt("apply"),
+         opt("settings: change on every controller the keys a template holds (what settings "
+             "--json prints, or part of it) and send them."),
+         opt("FILE")},
+        {opt("dry-run"), opt("settings --apply: read each controller and print what would "
+                             "change, without sending.")},
         {opt("report"), opt("Write the summary to FILE as JSON."), opt("FILE")},
         {opt("retries"), opt("Answer Retry this many times before giving up (default 2)."),
          opt("N"), opt("2")},
@@ -81,10 +87,10 @@ struct OptionUse {
 };
 
 std::optional<QString> optionProblem(const QCommandLineParser& parser, const QString& operation) {
-    const OptionUse uses[] = {{"out", {opt("backup")}, true},
-                              {"any-address", {opt("backup")}, false},
-                              {"in", {opt("verify")}, true},
-                              {"json", {opt("settings")}, false}};
+    const OptionUse uses[] = {
+        {"out", {opt("backup")}, true},      {"any-address", {opt("backup")}, false},
+        {"in", {opt("verify")}, true},       {"json", {opt("settings")}, false},
+        {"apply", {opt("settings")}, false}, {"dry-run", {opt("settings")}, false}};
     for (const OptionUse& use : uses) {
         const bool belongs = use.operations.contains(operation);
         if (parser.isSet(opt(use.option)) && !belongs)
@@ -94,6 +100,8 @@ std::optional<QString> optionProblem(const QCommandLineParser& parser, const QSt
             return QStringLiteral("%1 needs --%2 DIR")
                 .arg(operation, QString::fromLatin1(use.option));
     }
+    if (parser.isSet(opt("dry-run")) && !parser.isSet(opt("apply")))
+        return QStringLiteral("--dry-run needs --apply FILE");
     return std::nullopt;
 }
 
@@ -110,24 +118,29 @@ std::optional<int> count(const QCommandLineParser& parser, const char* name, int
 }
 
 std::unique_ptr<SiteOperation> makeOperation(const QCommandLineParser& parser,
-                                             const QString& operation) {
+                                             const QString& operation,
+                                             const std::optional<SettingsTemplate>& settings) {
     if (operation == QLatin1String("backup"))
         return std::make_unique<BackupOperation>(QDir(parser.value(opt("out"))),
                                                  parser.isSet(opt("any-address")));
     if (operation == QLatin1String("verify"))
         return std::make_unique<VerifyOperation>(QDir(parser.value(opt("in"))));
-    if (operation == QLatin1String("settings")) return std::make_unique<SettingsOperation>();
+    if (operation == QLatin1String("settings"))
+        return settings
+                   ? std::make_unique<SettingsOperation>(*settings, parser.isSet(opt("dry-run")))
+                   : std::make_unique<SettingsOperation>();
     return std::make_unique<IdentifyOperation>();
 }
 
 // Settings go to standard output: one JSON document keyed by name (null for a controller not
-// read), or a block of "key: value" lines a controller.
+// read), or a block of "key: value" lines a controller. After a template, its changes instead.
 void printSettings(QTextStream& out, const QList<SiteRow>& rows, const QList<RowStatus>& status,
-                   bool json) {
+                   bool json, bool applied) {
     if (json) {
+        const QString member = applied ? QStringLiteral("changes") : QStringLiteral("settings");
         QJsonObject document;
         for (qsizetype i = 0; i < rows.size(); ++i) {
-            const QJsonValue settings = status[i].outcome.report.value(QStringLiteral("settings"));
+            const QJsonValue settings = status[i].outcome.report.value(member);
             document.insert(rows[i].name, settings.isObject() ? settings : QJsonValue());
         }
         out << QJsonDocument(document).toJson(QJsonDocument::Indented);
@@ -156,6 +169,7 @@ private:
         return ExitFailed;
     }
     std::optional<int> checkFolders();
+    std::optional<int> readTemplate();
     std::optional<int> readSite();
     int serve();
 
@@ -165,6 +179,7 @@ private:
     QString sitePath_;
     SiteOptions options_;
     QList<SiteRow> rows_;
+    std::optional<SettingsTemplate> template_;
 };
 
 int SiteCommand::run() {
@@ -185,9 +200,11 @@ int SiteCommand::run() {
     options_.jobs = count(parser_, "jobs", 1, problem).value_or(0);
     options_.retries = count(parser_, "retries", 0, problem).value_or(2);
     if (!problem.isEmpty()) return usage(problem);
+    showLinkLog(parser_.isSet(opt("verbose")));
     options_.usb = parser_.isSet(opt("usb"));
     options_.addDelay = !parser_.isSet(opt("no-delay"));
     if (const auto status = checkFolders()) return *status;
+    if (const auto status = readTemplate()) return *status;
     if (const auto status = readSite()) return *status;
     return serve();
 }
@@ -210,6 +227,24 @@ std::optional<int> SiteCommand::checkFolders() {
     return std::nullopt;
 }
 
+// A template is checked whole before anything connects, as settings --apply checks it.
+std::optional<int> SiteCommand::readTemplate() {
+    if (!parser_.isSet(opt("apply"))) return std::nullopt;
+    const QString path = parser_.value(opt("apply"));
+    if (path.isEmpty()) return usage(QStringLiteral("--apply needs a file name"));
+    QStringList describing = descriptiveKeys(SettingsCommand::Settings, false);
+    describing << descriptiveKeys(SettingsCommand::Settings, true);
+    const TemplateRead read = readSettingsTemplate(path, describing);
+    if (!read.settings) {
+        const QString why = read.problem + QStringLiteral("; nothing was started");
+        return read.unreadable ? failed(why) : usage(why);
+    }
+    if (const QString why = siteTemplateProblem(*read.settings); !why.isEmpty())
+        return usage(QStringLiteral("%1: %2; nothing was started").arg(path, why));
+    template_ = read.settings;
+    return std::nullopt;
+}
+
 std::optional<int> SiteCommand::readSite() {
     QFile file(sitePath_);
     if (!file.open(QIODevice::ReadOnly))
@@ -225,7 +260,7 @@ std::optional<int> SiteCommand::readSite() {
 }
 
 int SiteCommand::serve() {
-    const auto operation = makeOperation(parser_, operation_);
+    const auto operation = makeOperation(parser_, operation_, template_);
     QStringList refused;
     for (const SiteRow& row : rows_)
         refused << operation->prepare(row);
@@ -246,7 +281,8 @@ int SiteCommand::serve() {
 
     const QList<RowStatus> status = monitor.snapshot();
     const bool settings = operation_ == QLatin1String("settings");
-    if (settings) printSettings(ctx_.out, rows_, status, parser_.isSet(opt("json")));
+    if (settings)
+        printSettings(ctx_.out, rows_, status, parser_.isSet(opt("json")), template_.has_value());
     // Where the settings are the result, the summary goes with the messages.
     QTextStream& summary = settings ? ctx_.err : ctx_.out;
     for (const QString& line : summaryTable(rows_, status))

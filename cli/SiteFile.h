@@ -39,6 +39,10 @@ SiteFile readSiteFile(const QByteArray& bytes, const QString& defaultCode);
 
 // Why `name` cannot start a file name on Windows or Linux; empty when it can.
 QString fileNameProblem(const QString& name);
+// What --port takes, for messages.
+inline const QString PortForms = QStringLiteral(
+    "a device (/dev/ttyUSB0, COM3), tcp://HOST:PORT or rfc2217://HOST:PORT with PORT "
+    "from 1 to 65535");
 // Why `port` is not a port --port takes; empty when it is.
 QString portProblem(const QString& port);
 // The line behind a port: two texts for one device server or one COM port give one key.

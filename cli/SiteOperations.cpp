@@ -1,16 +1,12 @@
 #include "cli/SiteOperations.h"
 
 #include "cli/ConnectionOptions.h"
-#include "cli/LanSettingsKeys.h"
-#include "cli/MainPanelSettingsKeys.h"
-#include "cli/SubPanelCommands.h"
-#include "lan/LanControllerOperations.h"
+#include "cli/SettingsWindow.h"
 #include "panelfile/PanelBackup.h"
 #include "panelfile/PanelFileComparison.h"
 #include "panelfile/PanelFileQuestions.h"
 #include "panelfile/PanelVerify.h"
 #include "panels/MainPanelOperations.h"
-#include "panels/SubPanelOperations.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -37,52 +33,6 @@ QJsonArray toJson(const QStringList& lines) {
     for (const QString& line : lines)
         array.append(line);
     return array;
-}
-
-// The read-out of vtl-cli settings, once as text and once as JSON.
-struct SettingsReadout {
-    QString text;
-    QString json;
-};
-
-std::optional<SettingsReadout> readSettings(SiteController& c) {
-    SettingsReadout readout;
-    QTextStream text(&readout.text);
-    QTextStream json(&readout.json);
-    switch (c.window) {
-    case ControllerWindow::MainPanel: {
-        MainPanelOperations ops(c.session, c.mainPanelMemory);
-        MainPanelView view;
-        if (!ops.load(view)) return std::nullopt;
-        const SettingLines lines = mainPanelSettingLines(c.session.state, view, ops.memory());
-        printSettings(text, lines, false);
-        printSettings(json, lines, true);
-        break;
-    }
-    case ControllerWindow::LanController: {
-        LanControllerOperations ops(c.session);
-        LanControllerView view;
-        if (!ops.load(view)) return std::nullopt;
-        const SettingLines lines = lanSettingLines(c.session.state, view);
-        printSettings(text, lines, false);
-        printSettings(json, lines, true);
-        break;
-    }
-    case ControllerWindow::SubPanel: {
-        SubPanelOperations ops(c.session, c.subPanelMemory);
-        SubPanelView view;
-        if (!ops.open(view)) return std::nullopt;
-        // The read-out prints no messages; what a job shows goes through its user interface.
-        QString unused;
-        QTextStream err(&unused);
-        CommandContext textContext{{}, text, err};
-        CommandContext jsonContext{{}, json, err};
-        print(textContext, false, subPanelFields(view));
-        print(jsonContext, true, subPanelFields(view));
-        break;
-    }
-    }
-    return readout;
 }
 
 } // namespace
@@ -215,15 +165,81 @@ RowOutcome VerifyOperation::run(SiteController& c) const {
 
 // ---- settings ----------------------------------------------------------------------------------
 
+SettingsOperation::SettingsOperation(SettingsTemplate settingsTemplate, bool dryRun)
+    : template_(std::move(settingsTemplate)), dryRun_(dryRun) {}
+
+QString SettingsOperation::prepare(const SiteRow& row) {
+    // A sub panel answers only on a Sub LAN, the others only on a LAN.
+    if (template_ && template_->controller &&
+        (*template_->controller == QLatin1String("sub panel")) != row.subLan)
+        return QStringLiteral("the template holds the settings of a %1, which a %2 row cannot "
+                              "reach; nothing sent")
+            .arg(*template_->controller,
+                 row.subLan ? QStringLiteral("sub-lan") : QStringLiteral("lan"));
+    return {};
+}
+
 RowOutcome SettingsOperation::run(SiteController& c) const {
-    const auto readout = readSettings(c);
-    if (!readout) return RowOutcome::failed();
-    const QJsonDocument json = QJsonDocument::fromJson(readout->json.toUtf8());
+    const QString kind = controllerKind(c.session.state, c.window);
+    if (template_ && template_->controller && *template_->controller != kind)
+        return RowOutcome::failed(QStringLiteral("the template holds the settings of a %1, and a "
+                                                 "%2 answered; nothing sent")
+                                      .arg(*template_->controller, kind));
+    QString why;
+    const auto window = openSettingsWindow(SettingsCommand::Settings, c.window, c.session,
+                                           c.mainPanelMemory, c.subPanelMemory, why);
+    if (!window) return RowOutcome::failed(why);
+    SettingsRun request;
+    if (template_) {
+        request.changes = template_->changes;
+        request.dryRun = dryRun_;
+        request.skipUnchanged = true;
+    }
+    const SettingsResult result = runSettingsWindow(*window, request);
+    // A failure's own message is the row's detail unless the window gave a reason of its own.
+    if (result.status != SettingsResult::Status::Done) return RowOutcome::failed(result.why);
+
     RowOutcome outcome = RowOutcome::succeeded();
-    outcome.report.insert(QStringLiteral("settings"), json.object());
-    outcome.output = readout->text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    outcome.detail = QStringLiteral("%1 settings").arg(json.object().size());
+    const QJsonObject settings =
+        QJsonDocument::fromJson(settingsJson(result.lines).toUtf8()).object();
+    outcome.report.insert(QStringLiteral("settings"), settings);
+    if (!template_) {
+        for (const Setting& s : result.lines)
+            outcome.output << s.key + QStringLiteral(": ") + s.text;
+        outcome.detail = QStringLiteral("%1 settings").arg(settings.size());
+        return outcome;
+    }
+    outcome.report.insert(
+        QStringLiteral("changes"),
+        QJsonDocument::fromJson(settingDifferencesJson(result.before, result.lines).toUtf8())
+            .object());
+    outcome.report.insert(QStringLiteral("sent"), result.sent);
+    outcome.output = result.differences;
+    const auto count = result.differences.size();
+    outcome.detail = dryRun_       ? QStringLiteral("%1 to change, nothing sent").arg(count)
+                     : result.sent ? QStringLiteral("%1 changed").arg(count)
+                                   : QStringLiteral("nothing to change; nothing sent");
     return outcome;
+}
+
+QString siteTemplateProblem(const SettingsTemplate& settingsTemplate) {
+    const auto& changes = settingsTemplate.changes;
+    // Every controller of a site would take the same address.
+    if (std::ranges::any_of(changes,
+                            [](const auto& c) { return c.first == QLatin1String("address"); }))
+        return QStringLiteral("a site's template must not hold an address: every controller would "
+                              "take the same one (leave the key out)");
+    const auto& kind = settingsTemplate.controller;
+    for (const auto& [key, value] : changes) {
+        // Checked as the windows of the kind it names take it, or as one of any kind could.
+        const QString lanWhy = settingProblem(SettingsCommand::Settings, false, key, value);
+        const QString subWhy = settingProblem(SettingsCommand::Settings, true, key, value);
+        const QString why = !kind ? (lanWhy.isEmpty() || subWhy.isEmpty() ? QString() : lanWhy)
+                            : *kind == QLatin1String("sub panel") ? subWhy
+                                                                  : lanWhy;
+        if (!why.isEmpty()) return why;
+    }
+    return {};
 }
 
 } // namespace vtl::cli

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/SettingsTemplate.h"
 #include "cli/SiteOperation.h"
 
 #include <QDateTime>
@@ -47,11 +48,24 @@ private:
 };
 
 // Each controller's settings as settings shows them; the report holds them as JSON, and the text
-// lines in the window's order for printing.
+// lines in the window's order for printing. With a template, its keys are changed on every
+// controller as settings --apply changes them (or, in a dry run, compared); the report then also
+// holds the changes, and the printed lines are they.
 class SettingsOperation final : public SiteOperation {
 public:
+    SettingsOperation() = default;
+    SettingsOperation(SettingsTemplate settingsTemplate, bool dryRun);
+    QString prepare(const SiteRow& row) override;
     RowOutcome run(SiteController& c) const override;
+
+private:
+    std::optional<SettingsTemplate> template_;
+    bool dryRun_ = false;
 };
+
+// Why a template cannot go to every controller of a site, before anything connects; empty when
+// it can.
+QString siteTemplateProblem(const SettingsTemplate& settingsTemplate);
 
 // NAME-YYYYMMDD-HHMM.PNL, or with -2, -3, ... before the extension when that is taken; the file
 // is created empty at once, so that no other backup can take the name. Empty with `why` set when

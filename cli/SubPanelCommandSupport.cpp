@@ -1,29 +1,6 @@
 #include "cli/SubPanelCommandSupport.h"
 
-#include "cli/SettingAssignments.h"
-
-#include <QJsonDocument>
-#include <QJsonObject>
-
 namespace vtl::cli {
-
-void print(CommandContext& ctx, bool json, const Fields& fields) {
-    if (json) {
-        QJsonObject object;
-        for (const auto& [key, value] : fields)
-            object.insert(key, value);
-        ctx.out << QJsonDocument(object).toJson(QJsonDocument::Compact) << Qt::endl;
-        return;
-    }
-    for (const auto& [key, value] : fields) {
-        // A value that could not be read is null.
-        const QString text = value.isBool()     ? yesNoText(value.toBool())
-                             : value.isDouble() ? QString::number(value.toInteger())
-                             : value.isNull()   ? QStringLiteral("unknown")
-                                                : value.toString();
-        ctx.out << key << ": " << text << Qt::endl;
-    }
-}
 
 void usageError(CommandContext& ctx, const QString& problem) {
     ctx.err << "vtl-cli " << ctx.args.first() << ": " << problem << Qt::endl;
@@ -36,7 +13,7 @@ std::optional<ConnectionChoice> parseCommand(QCommandLineParser& parser, Command
         return std::nullopt;
     }
     status = ExitUsage;
-    return connectionChoice(parser, ctx.err);
+    return connectionChoice(parser, ctx);
 }
 
 bool connectSubPanel(Session& session, const ConnectionChoice& choice, CommandContext& ctx) {
@@ -48,13 +25,6 @@ bool connectSubPanel(Session& session, const ConnectionChoice& choice, CommandCo
         return false;
     }
     return true;
-}
-
-void addSetOption(QCommandLineParser& parser, const char* keys) {
-    parser.addOption(
-        {QString::fromLatin1("set"),
-         QStringLiteral("Change a setting and send: %1.").arg(QString::fromLatin1(keys)),
-         QString::fromLatin1("KEY=VALUE")});
 }
 
 } // namespace vtl::cli

@@ -35,8 +35,9 @@ MessageAnswer TerminalUserInterface::message(const QString& text, const QString&
     err_ << oneLine(caption, text);
     if (buttons != MessageButtons::Ok) err_ << " -> " << toString(answer);
     err_ << Qt::endl;
-    // The system's own reason goes on a line of its own, so the message line stays exact.
-    if (!detail.isEmpty()) err_ << "  " << detail << Qt::endl;
+    // The system's own reason goes on a line of its own, so the message line stays exact; once,
+    // when the failed exchange's reason already holds it.
+    if (!detail.isEmpty() && !failureReason_.contains(detail)) err_ << "  " << detail << Qt::endl;
     if (!failureReason_.isEmpty()) err_ << "  reason: " << failureReason_ << Qt::endl;
     failureReason_.clear();
     return answer;

@@ -30,7 +30,7 @@ Commands:
   history    list the snapshots kept before every write
   undo       send a snapshot back to its controller (--yes to confirm)
 
-Run "vtl-cli COMMAND --help" for the options of a command.
+Run "vtl-cli COMMAND --help" for the options of a command, "vtl-cli --version" for the version.
 Exit status: 0 done, 1 failed or refused, 2 usage error.
 )";
 
@@ -45,6 +45,12 @@ int main(int argc, char** argv) {
 
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
+    if (args.size() == 1 && args.first() == QLatin1String("--version")) {
+        out << "vtl-cli " << VTL_VERSION << Qt::endl;
+        return vtl::cli::ExitDone;
+    }
+    // Quiet by default: a command's -v shows the link's log lines.
+    vtl::cli::showLinkLog(false);
     if (args.isEmpty() || args.first() == QLatin1String("--help") ||
         args.first() == QLatin1String("-h")) {
         (args.isEmpty() ? err : out) << Usage;
@@ -63,13 +69,12 @@ int main(int argc, char** argv) {
     if (command == QLatin1String("diff")) return vtl::cli::runDiff(ctx);
     if (command == QLatin1String("verify")) return vtl::cli::runVerify(ctx);
     if (command == QLatin1String("site")) return vtl::cli::runSite(ctx);
+    if (command == QLatin1String("settings")) return vtl::cli::runSettings(ctx);
     if (command == QLatin1String("history")) return vtl::cli::runHistory(ctx);
     if (command == QLatin1String("undo")) return vtl::cli::runUndo(ctx);
     // Every Sub LAN connection reaches a sub panel, every LAN connection a main panel or a LAN
     // controller: the connection says which window's logic a command runs.
     const bool subLan = args.contains(QLatin1String("--sub-lan"));
-    if (command == QLatin1String("settings"))
-        return subLan ? vtl::cli::runSubPanelSettings(ctx) : vtl::cli::runSettings(ctx);
     if (command == QLatin1String("clear"))
         return subLan ? vtl::cli::runSubPanelClear(ctx) : vtl::cli::runClear(ctx);
     if (command == QLatin1String("modbus")) return vtl::cli::runModbus(ctx);

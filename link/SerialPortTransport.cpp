@@ -16,7 +16,7 @@ constexpr qint64 DrainMarginMs = 200;
 
 } // namespace
 
-SerialPortTransport::SerialPortTransport(const QString& portName) {
+SerialPortTransport::SerialPortTransport(const QString& portName) : name_(portName) {
     port_.setPortName(portName);
 }
 
@@ -29,7 +29,7 @@ bool SerialPortTransport::open(std::int32_t baudRate) {
     port_.setStopBits(QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::NoFlowControl);
     if (!port_.open(QIODevice::ReadWrite)) {
-        error_ = describeOpenFailure(port_.portName(), port_.error(), port_.errorString());
+        error_ = describeOpenFailure(name_, port_.error(), port_.errorString());
         port_.clearError();
         return false;
     }
@@ -79,10 +79,12 @@ std::optional<std::uint8_t> SerialPortTransport::readByte(int timeoutMs) {
     // waitForReadyRead waits for new bytes only; look in Qt's buffer first.
     if (port_.bytesAvailable() == 0 && !port_.waitForReadyRead(timeoutMs)) {
         const auto error = port_.error();
+        const QString systemText = port_.errorString();
         port_.clearError();
         // The other side went away: treat the port as closed so callers do not spin.
         if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError) {
-            error_ = port_.errorString();
+            error_ = QStringLiteral("%1 was removed or closed at the other end (%2)")
+                         .arg(name_, systemText);
             port_.close();
         }
         return std::nullopt;

@@ -27,6 +27,7 @@ private:
     void noteError();
 
     QSerialPort port_;
+    QString name_; // as given: QSerialPort names a device without its /dev/
     QString error_;
 };
 

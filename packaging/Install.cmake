@@ -1,5 +1,5 @@
 # What `cmake --install` puts in place, and so what the packages hold: the three programs, the
-# desktop entry and icon, the manual and the manual pages.
+# desktop entry and icon, the manual, the manual pages and bash completion for vtl-cli.
 
 install(TARGETS vtl vtl-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET vtl-sim)
@@ -19,6 +19,9 @@ if(UNIX AND NOT APPLE)
                 DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
                 RENAME vtl.png)
     endforeach()
+    # Where bash-completion looks for a command's completion when it is first completed.
+    install(FILES ${CMAKE_CURRENT_LIST_DIR}/completion/vtl-cli
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 endif()
 
 include(${CMAKE_CURRENT_LIST_DIR}/ManPages.cmake)

@@ -22,22 +22,49 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    vtl::setApplicationIdentity();
+namespace {
 
-    QCommandLineParser parser;
+const QCommandLineOption
+    Simulate(QStringLiteral("simulate"),
+             QStringLiteral("Also list the built-in simulated controllers as ports."));
+
+void describeOptions(QCommandLineParser& parser) {
     parser.setApplicationDescription(
         QStringLiteral("Configures building-automation controllers over a serial line."));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption simulate(
-        QStringLiteral("simulate"),
-        QStringLiteral("Also list the built-in simulated controllers as ports."));
-    parser.addOption(simulate);
+    parser.addOption(Simulate);
+}
+
+// --help and --version print and end: they need no display, so they are answered before the
+// window system is opened.
+bool asksOnlyForText(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        for (const char* text : {"-h", "--help", "--help-all", "-v", "--version"})
+            if (qstrcmp(argv[i], text) == 0) return true;
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (asksOnlyForText(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("VTL"));
+        QCoreApplication::setApplicationVersion(QStringLiteral(VTL_VERSION));
+        QCommandLineParser parser;
+        describeOptions(parser);
+        parser.process(app);
+        return 0;
+    }
+    QApplication app(argc, argv);
+    vtl::setApplicationIdentity();
+
+    QCommandLineParser parser;
+    describeOptions(parser);
     parser.process(app);
 
-    if (parser.isSet(simulate)) {
+    if (parser.isSet(Simulate)) {
 #ifdef VTL_HAVE_DEMO_PORTS
         vtl::sim::registerDemoPorts();
 #else

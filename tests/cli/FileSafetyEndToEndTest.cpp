@@ -187,8 +187,10 @@ TEST(TraceOption, AFileOfTheCommandItselfIsRefusedBeforeConnecting) {
         const RunResult run = runProgram(Cli, args + QStringList{"--trace", row.trace});
         EXPECT_EQ(run.exitCode, 2) << qPrintable(run.err);
         EXPECT_EQ(run.err,
-                  QStringLiteral("--trace %1 is the file of %2: the trace would write over it\n")
-                      .arg(row.trace, QString::fromLatin1(row.fileOption)));
+                  QStringLiteral(
+                      "vtl-cli %1: --trace %2 is the file of %3: the trace would write over it\n")
+                      .arg(QString::fromLatin1(row.command), row.trace,
+                           QString::fromLatin1(row.fileOption)));
     }
     ASSERT_EQ(sim.stop(), 0) << qPrintable(sim.errors);
     EXPECT_TRUE(heard(sim.errors).isEmpty()) << qPrintable(sim.errors);
@@ -212,7 +214,7 @@ TEST(TraceOption, ATraceThatCannotBeWrittenIsRefusedAtTheStart) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err,
               QStringLiteral(
-                  "vtl-cli: cannot write the line trace /dev/full: No space left on device\n"));
+                  "vtl-cli restore: cannot write the line trace /dev/full: No space left on device\n"));
     EXPECT_TRUE(heard(sim.errors).isEmpty()) << qPrintable(sim.errors);
     EXPECT_EQ(readFile(panel), backup);
 }

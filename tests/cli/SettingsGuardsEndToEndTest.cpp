@@ -7,7 +7,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -239,34 +238,6 @@ TEST_P(ShownCanBeSet, EveryKeyOfTheReadOutTakesItsOwnValue) {
 INSTANTIATE_TEST_SUITE_P(EveryKind, ShownCanBeSet,
                          ::testing::Values("main", "lan490", "lan600", "lan602"),
                          [](const auto& kind) { return std::string(kind.param); });
-
-// The settings examples of the README, each run on the kind of controller its comment names.
-TEST(ReadmeExamples, SettingsExamplesRunOnTheKindsTheyName) {
-    QFile readme(QStringLiteral(VTL_SOURCE_DIR "/README.md"));
-    ASSERT_TRUE(readme.open(QIODevice::ReadOnly | QIODevice::Text));
-    const QMap<QString, QString> models = {
-        {"main panel", "main"}, {"LAN controller", "lan490"}, {"Brinlet controller", "lan602"}};
-    static const QRegularExpression example(QStringLiteral(
-        "^vtl-cli (settings|bacnet) --port \\S+ --code QOV (.*\\S)\\s+# on a (.+)$"));
-    int run = 0;
-    for (const QString& line : QString::fromUtf8(readme.readAll()).split(u'\n')) {
-        const auto match = example.match(line);
-        if (!match.hasMatch()) continue;
-        const QString model = models.value(match.captured(3));
-        ASSERT_FALSE(model.isEmpty()) << qPrintable(line);
-        SimProcess sim(QStringLiteral(VTL_SIM_EXE),
-                       {"--model", model, "--address", "9", "--baud", "19200", "--pty"});
-        ASSERT_FALSE(sim.port.isEmpty());
-        const QStringList args = QStringList{match.captured(1)} +
-                                 match.captured(2).split(u' ', Qt::SkipEmptyParts) +
-                                 connection(sim.port, "19200");
-        const RunResult result = cli(args);
-        EXPECT_EQ(result.exitCode, 0) << qPrintable(line + "\n" + result.err);
-        EXPECT_EQ(sim.stop(), 0) << qPrintable(sim.errors);
-        ++run;
-    }
-    EXPECT_GE(run, 4);
-}
 
 } // namespace
 } // namespace vtl::test

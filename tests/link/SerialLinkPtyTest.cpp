@@ -89,5 +89,23 @@ TEST(ConnectLan, APortInUseIsReportedWithTheReason) {
         << qPrintable(ui.messages[0].detail);
 }
 
+TEST(SerialLinkOnAPty, AFarEndThatWentAwayIsNamedWithItsDevice) {
+    ConnectionState state;
+    test::ScriptedUserInterface ui;
+    test::Pty pty;
+    ASSERT_TRUE(pty.ok());
+    state.PortName = pty.slavePath();
+    state.BaudRate = 38400;
+    SerialLink link{state, RealClock::instance(), ui};
+    ASSERT_TRUE(link.OpenPort());
+    pty.closeMaster();
+    EXPECT_EQ(link.ReadByte(), 0);
+    EXPECT_TRUE(link.ReadTimedOut);
+    const QString lost = link.lostLineReason();
+    EXPECT_TRUE(lost.startsWith(pty.slavePath() + " was removed or closed at the other end ("))
+        << qPrintable(lost);
+    EXPECT_FALSE(lost.contains("No error")) << qPrintable(lost);
+}
+
 } // namespace
 } // namespace vtl

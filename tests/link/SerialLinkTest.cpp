@@ -131,7 +131,7 @@ TEST(SerialLinkOpen, MissingDeviceFailsQuietlyWithTheSystemsReason) {
     state.PortName = QStringLiteral("/dev/vtl-no-such-port");
     state.BaudRate = 9600;
     EXPECT_FALSE(link.OpenPort());
-    EXPECT_FALSE(link.lastOpenError().isEmpty());
+    EXPECT_EQ(link.lastOpenError(), "/dev/vtl-no-such-port does not exist.");
     EXPECT_FALSE(link.WriteByte(0x41));
     EXPECT_EQ(link.ReadByte(), 0);
     EXPECT_TRUE(link.ReadTimedOut);

@@ -30,6 +30,8 @@ public:
     int slaveBaudRate() const;
     // The size a program writing to the slave as its terminal is told.
     void setWindowSize(int columns, int rows);
+    // The far end goes away, as a device pulled out or a simulator that ended.
+    void closeMaster();
 
 private:
     int master_ = -1;

@@ -34,6 +34,11 @@ Pty::~Pty() {
     if (slave_ >= 0) ::close(slave_);
 }
 
+void Pty::closeMaster() {
+    if (master_ >= 0) ::close(master_);
+    master_ = -1;
+}
+
 void Pty::write(const std::vector<std::uint8_t>& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
