@@ -45,5 +45,7 @@ int runTrace(CommandContext& ctx);
 int runDiff(CommandContext& ctx);
 int runVerify(CommandContext& ctx);
 int runSite(CommandContext& ctx);
+int runHistory(CommandContext& ctx);
+int runUndo(CommandContext& ctx);
 
 } // namespace vtl::cli

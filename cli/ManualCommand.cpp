@@ -12,7 +12,7 @@ namespace {
 
 // The pages of the manual, as --page takes them.
 const char* const Pages = "connecting, main-panel, sub-panel, modbus-setup, lan-controller, "
-                          "bacnet, routing-table, panel-files, command-line, sites, "
+                          "bacnet, routing-table, panel-files, command-line, sites, history, "
                           "device-servers, simulated-controllers or troubleshooting";
 
 // What the manual's folder holds, for a page asked for that it does not.

@@ -85,6 +85,10 @@ int runRestore(CommandContext& ctx) {
     parser.addOption({opt("send-anyway"), opt("Send a main panel file to a LAN controller.")});
     parser.addOption({opt("verify"), opt("Then read the controller back and compare it with the "
                                          "file (see verify).")});
+    parser.addOption({opt("backup-first"),
+                      opt("Once the file has passed its checks, back the controller up into a new "
+                          "file in DIR; the restore starts only when that backup is complete."),
+                      opt("DIR")});
     if (auto status = parse(parser, ctx, "in")) return *status;
     const auto choice = connectionChoice(parser, ctx);
     if (!choice) return ExitUsage;
@@ -94,6 +98,8 @@ int runRestore(CommandContext& ctx) {
     ui.presetAnswer(PanelFileQuestions::SendEthernet, yesIf(parser.isSet(opt("send-ethernet"))));
     ui.presetAnswer(PanelFileQuestions::SendMainFileAnyway,
                     yesIf(parser.isSet(opt("send-anyway"))));
+    // The backup before a restore names the address it was made at, as a backup does by default.
+    ui.presetAnswer(PanelFileQuestions::MakeAddressSpecific, MessageAnswer::Yes);
     showProgressAndWatchCtrlC(ui);
     Session session(ConnectionState::instance(), TransferBuffers::instance(), RealClock::instance(),
                     ui);
@@ -101,7 +107,11 @@ int runRestore(CommandContext& ctx) {
     if (!family) return ExitFailed;
     const QString path = parser.value(opt("in"));
     PanelRestore restore(session, *family);
-    if (restore.run(path) != RestoreOutcome::Finished) return ExitFailed;
+    if (parser.isSet(opt("backup-first")))
+        restore.setBackUpFirst(parser.value(opt("backup-first")));
+    const RestoreOutcome outcome = restore.run(path);
+    if (!restore.backup().isEmpty()) ctx.out << "backup: " << restore.backup() << Qt::endl;
+    if (outcome != RestoreOutcome::Finished) return ExitFailed;
     if (!parser.isSet(opt("verify"))) return ExitDone;
     return reportVerify(ctx, session, *family, path, restore.ethernetSent(),
                         VerifyCase::AfterRestore);

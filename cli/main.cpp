@@ -27,6 +27,8 @@ Commands:
   diff       compare two panel files record by record
   verify     compare a controller's memory with a panel file
   site       identify, back up, verify or read the settings of every controller of a site file
+  history    list the snapshots kept before every write
+  undo       send a snapshot back to its controller (--yes to confirm)
 
 Run "vtl-cli COMMAND --help" for the options of a command, "vtl-cli --version" for the version.
 Exit status: 0 done, 1 failed or refused, 2 usage error.
@@ -68,6 +70,8 @@ int main(int argc, char** argv) {
     if (command == QLatin1String("verify")) return vtl::cli::runVerify(ctx);
     if (command == QLatin1String("site")) return vtl::cli::runSite(ctx);
     if (command == QLatin1String("settings")) return vtl::cli::runSettings(ctx);
+    if (command == QLatin1String("history")) return vtl::cli::runHistory(ctx);
+    if (command == QLatin1String("undo")) return vtl::cli::runUndo(ctx);
     // Every Sub LAN connection reaches a sub panel, every LAN connection a main panel or a LAN
     // controller: the connection says which window's logic a command runs.
     const bool subLan = args.contains(QLatin1String("--sub-lan"));

@@ -1,6 +1,9 @@
 #include "lan/BacnetDeviceOperations.h"
 
+#include "history/KeepSnapshot.h"
 #include "link/Session.h"
+
+#include <algorithm>
 
 namespace vtl {
 
@@ -30,6 +33,13 @@ bool BacnetDeviceOperations::open(BacnetDeviceView& view) {
     return true;
 }
 
+void BacnetDeviceOperations::takeBack(const QByteArray& block, BacnetDeviceView& view) {
+    base_ = QByteArray(BacnetBlockMinSize, '\0');
+    base_.replace(0, std::min<qsizetype>(block.size(), MaxReadSize), block.left(MaxReadSize));
+    view = showBacnetSettings(base_);
+    read_ = true;
+}
+
 BacnetDeviceOperations::Outcome BacnetDeviceOperations::ok(const BacnetDeviceView& view) {
     if (!read_) return Outcome::Refused;
     const BacnetEncoding encoded = bacnetSettingsToSend(view, base_);
@@ -37,6 +47,8 @@ BacnetDeviceOperations::Outcome BacnetDeviceOperations::ok(const BacnetDeviceVie
         session_.ui.message(encoded.refusal, Caption, MessageButtons::Ok, MessageIcon::Stop);
         return Outcome::Refused;
     }
+    if (!keepSnapshot(session_, {WriteOperation::Bacnet, {commands::BacnetSettings}, {}, {}}))
+        return Outcome::Failed;
     auto& exchange = session_.exchange;
     const auto data = std::span(reinterpret_cast<const std::uint8_t*>(encoded.block.constData()),
                                 std::size_t(encoded.block.size()));

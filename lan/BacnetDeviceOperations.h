@@ -24,6 +24,8 @@ public:
     // Checks the fields and writes the block; Sent means the window closes. Refused at once,
     // without a word, while the block was never read.
     Outcome ok(const BacnetDeviceView& view);
+    // Makes a snapshot's block the one OK writes over and shows it, so that OK writes it back.
+    void takeBack(const QByteArray& block, BacnetDeviceView& view);
 
     // The block OK writes over: what was read, bytes past the reply's end as zero, at least 164
     // bytes long.

@@ -1,5 +1,6 @@
 #include "lan/LanControllerOperations.h"
 
+#include "history/KeepSnapshot.h"
 #include "lan/LanRates.h"
 #include "link/Session.h"
 #include "panels/MainPanelOperations.h"
@@ -69,6 +70,12 @@ bool LanControllerOperations::load(LanControllerView& view) {
     return true;
 }
 
+void LanControllerOperations::takeBack(const LanSettingsBlock& block, LanControllerView& view) {
+    applyForm(view);
+    lastRead_ = block;
+    showLanSettings(block, view);
+}
+
 bool LanControllerOperations::send(const LanControllerView& view) {
     if (!lastRead_) return false;
     const auto toSend = lanSettingsToSend(view, *lastRead_);
@@ -79,6 +86,9 @@ bool LanControllerOperations::send(const LanControllerView& view) {
     }
     const LanSettingsBlock& block = *toSend;
     auto& state = session_.state;
+    if (!keepSnapshot(session_,
+                      {WriteOperation::Settings, {C::Status}, block[LanOffset::Address], {}}))
+        return false;
     if (!session_.exchange.write(std::uint8_t(state.PanelAddress), C::Status, block)) {
         communicationError(SendErrorCaption, session_.exchange.lastFailure().describe());
         return false;
@@ -94,6 +104,7 @@ bool LanControllerOperations::send(const LanControllerView& view) {
 bool LanControllerOperations::clear() {
     const auto answer = ask(session_.ui, ClearQuestion);
     if (answer != MessageAnswer::Ok) return false;
+    if (!keepSnapshot(session_, {WriteOperation::Clear, {}, {}, {}})) return false;
     const auto panel = std::uint8_t(session_.state.PanelAddress);
     // The controller wants the clear twice; the second goes only after the first was taken.
     if (!session_.exchange.write(panel, C::ClearMemory) ||

@@ -38,6 +38,8 @@ public:
     // Writes the block and follows the controller to the address and Computer A rate sent; false,
     // writing nothing, while the window has read nothing or when the SMTP address is no address.
     bool send(const LanControllerView& view);
+    // Makes a snapshot's block the one Send writes over and shows it, so that Send writes it back.
+    void takeBack(const LanSettingsBlock& block, LanControllerView& view);
     // Asks, then wipes the controller (two clears); false if cancelled or failed.
     bool clear();
 

@@ -194,6 +194,8 @@ ControllerWindow windowForTypeCode(std::uint32_t typeCode) {
 bool Connect(Session& session, const ConnectRequest& request,
              const OpenControllerWindow& openWindow) {
     if (!acceptConnectRequest(session, request)) return false;
+    // What another controller gave must never be taken for this one's.
+    session.exchange.lastReads().forget();
     const bool autoDetect = request.baudPosition == AutoDetectPosition ||
                             request.baudPosition < 0 ||
                             request.baudPosition >= int(BaudListRates.size());

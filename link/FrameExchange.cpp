@@ -132,6 +132,17 @@ void FrameExchange::writePreamble() {
 
 bool FrameExchange::PanelTransaction(std::uint8_t panel, std::uint8_t network, std::uint8_t command,
                                      std::uint8_t point, std::uint8_t table) {
+    const bool ok = transact(panel, network, command, point, table);
+    if (ok && !cmd::isWrite(command))
+        lastReads_.keep(
+            panel, {command, point, table}, replyPoint_, replyTable_,
+            std::span(buffers_.ReplyBuffer.data(),
+                      std::min<std::size_t>(buffers_.TransferLength, buffers_.ReplyBuffer.size())));
+    return ok;
+}
+
+bool FrameExchange::transact(std::uint8_t panel, std::uint8_t network, std::uint8_t command,
+                             std::uint8_t point, std::uint8_t table) {
     ConnectionState& st = state();
     failure_ = {};
     readsAtStart_ = link_.readCount();
@@ -391,6 +402,8 @@ bool FrameExchange::receiveReply(std::uint8_t command, bool extraByte) {
     std::uint8_t header[5] = {};
     if (!findReplyHeader(command, header)) return false;
     applyReplySideEffects(st, header);
+    replyPoint_ = header[3];
+    replyTable_ = header[4];
     if (extraByte) link_.ReadByte();
     if (subLan()) {
         const std::uint8_t check = link_.ReadByte();

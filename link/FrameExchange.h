@@ -3,6 +3,7 @@
 #include "link/CommandSet.h"
 #include "link/ExchangeFailure.h"
 #include "link/ExchangeTrace.h"
+#include "link/LastReads.h"
 #include "link/SerialLink.h"
 #include "link/TransferBuffers.h"
 
@@ -33,6 +34,10 @@ public:
     bool write(std::uint8_t panel, commands::RecordAddress record,
                std::span<const std::uint8_t> data = {});
 
+    // The latest good reply to each read of this connection; the connect procedure forgets them.
+    LastReads& lastReads() { return lastReads_; }
+    const LastReads& lastReads() const { return lastReads_; }
+
     // Why the last exchange failed; reason None after one that succeeded.
     const ExchangeFailure& lastFailure() const { return failure_; }
     // Sub LAN: waits for the poll to station 0 and answers it; leaves ReadTimedOut set if it gave
@@ -47,6 +52,8 @@ public:
 
 private:
     enum class PauseFor { Poll, Release };
+    bool transact(std::uint8_t panel, std::uint8_t network, std::uint8_t command,
+                  std::uint8_t point, std::uint8_t table);
     int speedPauseMs(PauseFor use) const;
     int fillByteCount() const;
     bool subLan() const;
@@ -70,6 +77,9 @@ private:
     ExchangeTrace trace_;
     std::uint64_t readsAtStart_ = 0;
     bool pollCancelled_ = false;
+    LastReads lastReads_;
+    std::uint8_t replyPoint_ = 0; // header bytes of the last reply
+    std::uint8_t replyTable_ = 0;
 };
 
 } // namespace vtl

@@ -1,6 +1,8 @@
 #include "panelfile/PanelRestore.h"
 
+#include "history/KeepSnapshot.h"
 #include "link/CommandSet.h"
+#include "panelfile/BackUpFirst.h"
 #include "panelfile/PanelFileQuestions.h"
 
 #include <QFile>
@@ -88,6 +90,9 @@ RestoreOutcome PanelRestore::run(QIODevice& file) {
     RestoreContext context = RestoreContext::of(family_, header.fileClass, session_.state);
     context.mainFile = mainFile_;
     if (const auto refused = checkRecordsKnown(context, records)) return *refused;
+    if (const auto failed = backUpFirst()) return *failed;
+    if (!keepSnapshot(session_, {WriteOperation::Restore, {}, {}, backup_}))
+        return RestoreOutcome::NotKept;
 
     if (family_ != PanelFamily::Sub &&
         ask(session_.ui, PanelFileQuestions::ClearFirst) == MessageAnswer::Yes) {
@@ -102,6 +107,16 @@ RestoreOutcome PanelRestore::run(QIODevice& file) {
     const RestoreOutcome outcome = sendRecords(context, records);
     session_.ui.setProgress({});
     return outcome;
+}
+
+std::optional<RestoreOutcome> PanelRestore::backUpFirst() {
+    backup_.clear();
+    if (backUpFolder_.isEmpty()) return std::nullopt;
+    QString why;
+    backup_ = vtl::backUpFirst(session_, family_, backUpFolder_, &why);
+    if (!backup_.isEmpty()) return std::nullopt;
+    session_.ui.message(BackUpFailedText, Vtl, MessageButtons::Ok, MessageIcon::Stop, why);
+    return RestoreOutcome::BackupFailed;
 }
 
 std::optional<RestoreOutcome> PanelRestore::checkHeader(QIODevice& file, PanelFileHeader& header) {

@@ -25,6 +25,8 @@ enum class RestoreOutcome {
     UnknownRecord, // a record with no catalogue entry; nothing sent
     ClearFailed,   // the clear before sending was not acknowledged
     Aborted,       // the user gave up after a failed write; earlier records stay sent
+    BackupFailed,  // Back Up First did not make its whole backup; nothing sent
+    NotKept,       // the snapshot before it could not be kept; nothing sent
 };
 
 // Sends the blocks of a panel file back to the connected controller, one write per record, with
@@ -39,6 +41,12 @@ public:
     RestoreOutcome run(const QString& path);
     // The same on a device already open for reading, positioned at the start of the file.
     RestoreOutcome run(QIODevice& file);
+
+    // "Back Up First": once the file has passed its checks, the controller is backed up into a new
+    // file in `folder`, and the restore goes on only when that backup is complete. The restore's
+    // snapshot names that file, which backup() gives after the run.
+    void setBackUpFirst(const QString& folder) { backUpFolder_ = folder; }
+    const QString& backup() const { return backup_; }
 
     // Whether the user let the last run send the file's Ethernet configuration.
     bool ethernetSent() const { return ethernetSent_; }
@@ -56,6 +64,7 @@ private:
     std::optional<RestoreOutcome> acceptance(const PanelFileHeader& header);
     std::optional<RestoreOutcome> checkRecordsKnown(const RestoreContext& context,
                                                     const QList<PanelFileRecord>& records);
+    std::optional<RestoreOutcome> backUpFirst();
     ClearResult clearController();
     RestoreOutcome sendRecords(const RestoreContext& context,
                                const QList<PanelFileRecord>& records);
@@ -72,6 +81,8 @@ private:
     bool ethernetSent_ = false;
     int recordsInFile_ = 0;      // for the progress display; 0 when unknown
     std::int64_t stalledUs_ = 0; // failed writes and their questions
+    QString backUpFolder_;
+    QString backup_;
 };
 
 // The restore as the windows and the command line start it; true when the whole file was sent.

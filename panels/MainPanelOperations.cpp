@@ -41,13 +41,13 @@ void showSettings(const MainPanelSettings& s, MainPanelView& view) {
 
 MainPanelOperations::MainPanelOperations(ConnectionState& state, TransferBuffers& buffers,
                                          Clock& clock, UserInterface& ui, PanelExchange exchange,
-                                         MainPanelMemory& memory)
+                                         SnapshotKeeper keepSnapshot, MainPanelMemory& memory)
     : state_(state), buffers_(buffers), clock_(clock), ui_(ui), exchange_(std::move(exchange)),
-      memory_(memory) {}
+      keepSnapshot_(std::move(keepSnapshot)), memory_(memory) {}
 
 MainPanelOperations::MainPanelOperations(Session& session, MainPanelMemory& memory)
     : MainPanelOperations(session.state, session.buffers, session.clock, session.ui,
-                          panelExchangeOf(session.exchange), memory) {}
+                          panelExchangeOf(session.exchange), snapshotKeeperOf(session), memory) {}
 
 QString MainPanelOperations::firmwareLine(std::uint32_t panelTypeCode) {
     return QStringLiteral("Firmware version : %1.%2")
@@ -78,28 +78,50 @@ bool MainPanelOperations::load(MainPanelView& view) {
         ui_.message(CommunicationError, ErrorCaption);
         return false;
     }
-    const auto settings =
-        MainPanelSettings::decode(std::span<const std::uint8_t, MainPanelSettings::Size>(
-            buffers_.ReplyBuffer.data(), MainPanelSettings::Size));
-    const auto block = settings.encode();
-    std::copy_n(block.begin(), MainPanelMemory::SettingsSize, memory_.Settings.begin());
-    settingsRead_ = true;
-    state_.PanelAddress = settings.PanelAddress;
-    std::copy(settings.McQuayPassword.begin(), settings.McQuayPassword.end(),
-              memory_.PasswordField.begin());
-    memory_.PasswordField.back() = 0;
-    showSettings(settings, view);
+    takeSettingsBlock(std::span<const std::uint8_t, MainPanelSettings::Size>(
+                          buffers_.ReplyBuffer.data(), MainPanelSettings::Size),
+                      view);
+    state_.PanelAddress = memory_.Settings[O::PanelAddress];
 
     if (!read(C::ModemString)) {
         ui_.message(CommunicationError, ErrorCaption);
         return true;
     }
-    // Only what this reply brought; a shorter string is padded with zero bytes as it would be sent.
-    const auto received = std::min(buffers_.TransferLength, C::ModemStringSize);
-    auto end =
-        std::copy_n(buffers_.ReplyBuffer.begin(), received, memory_.ModemStringField.begin());
+    takeModemString({buffers_.ReplyBuffer.data(), buffers_.TransferLength});
+    return true;
+}
+
+void MainPanelOperations::takeSettingsBlock(
+    std::span<const std::uint8_t, MainPanelSettings::Size> block, MainPanelView& view) {
+    const auto settings = MainPanelSettings::decode(block);
+    const auto encoded = settings.encode();
+    std::copy_n(encoded.begin(), MainPanelMemory::SettingsSize, memory_.Settings.begin());
+    settingsRead_ = true;
+    std::copy(settings.McQuayPassword.begin(), settings.McQuayPassword.end(),
+              memory_.PasswordField.begin());
+    memory_.PasswordField.back() = 0;
+    showSettings(settings, view);
+}
+
+void MainPanelOperations::takeModemString(std::span<const std::uint8_t> received) {
+    // Only what the reply brought; a shorter string is padded with zero bytes as it would be sent.
+    const auto length = std::min<std::size_t>(received.size(), C::ModemStringSize);
+    auto end = std::copy_n(received.begin(), length, memory_.ModemStringField.begin());
     std::fill(end, memory_.ModemStringField.end(), std::uint8_t(0));
     memory_.ModemStringKnown = true;
+}
+
+bool MainPanelOperations::takeBack(const QByteArray& settings,
+                                   const std::optional<QByteArray>& modemString,
+                                   MainPanelView& view) {
+    if (std::size_t(settings.size()) < MainPanelSettings::Size) return false;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(settings.constData());
+    takeSettingsBlock(
+        std::span<const std::uint8_t, MainPanelSettings::Size>(bytes, MainPanelSettings::Size),
+        view);
+    if (modemString)
+        takeModemString({reinterpret_cast<const std::uint8_t*>(modemString->constData()),
+                         std::size_t(modemString->size())});
     return true;
 }
 
@@ -125,6 +147,11 @@ bool MainPanelOperations::send(const MainPanelView& view) {
         return false;
     }
     takeSettings(view);
+    if (!keepSnapshot_({WriteOperation::Settings,
+                        {C::MainPanelSettings, C::ModemString},
+                        memory_.Settings[O::PanelAddress],
+                        {}}))
+        return false;
 
     // A string never read from this controller nor entered stays the controller's own.
     if (memory_.ModemStringKnown) {
@@ -155,6 +182,7 @@ bool MainPanelOperations::send(const MainPanelView& view) {
 bool MainPanelOperations::clear() {
     const auto answer = ask(ui_, ClearQuestion);
     if (answer != MessageAnswer::Ok) return false;
+    if (!keepSnapshot_({WriteOperation::Clear, {}, {}, {}})) return false;
     if (!write(C::ClearMemory, 0)) {
         ui_.message(CommunicationError, ErrorCaption);
         return false;

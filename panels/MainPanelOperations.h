@@ -2,8 +2,10 @@
 
 #include "link/Question.h"
 
+#include "history/KeepSnapshot.h"
 #include "link/CommandSet.h"
 #include "panels/MainPanelMemory.h"
+#include "panels/MainPanelSettings.h"
 #include "panels/MainPanelView.h"
 #include "panels/PanelExchange.h"
 
@@ -26,7 +28,7 @@ public:
     static constexpr int SettleMs = 2000;
 
     MainPanelOperations(ConnectionState& state, TransferBuffers& buffers, Clock& clock,
-                        UserInterface& ui, PanelExchange exchange,
+                        UserInterface& ui, PanelExchange exchange, SnapshotKeeper keepSnapshot,
                         MainPanelMemory& memory = MainPanelMemory::instance());
     explicit MainPanelOperations(Session& session,
                                  MainPanelMemory& memory = MainPanelMemory::instance());
@@ -45,6 +47,10 @@ public:
     bool send(const MainPanelView& view);
     // Asks, then wipes the controller; false if cancelled or failed.
     bool clear();
+    // Puts a snapshot's settings block and modem string (when it holds one) where a read would
+    // have put them and shows them, so that Send writes them back; false for a short block.
+    bool takeBack(const QByteArray& settings, const std::optional<QByteArray>& modemString,
+                  MainPanelView& view);
 
     MainPanelMemory& memory() const { return memory_; }
     UserInterface& ui() const { return ui_; }
@@ -57,12 +63,16 @@ private:
     bool read(commands::RecordAddress record);
     bool write(commands::RecordAddress record, std::uint32_t length);
     void takeSettings(const MainPanelView& view);
+    void takeSettingsBlock(std::span<const std::uint8_t, MainPanelSettings::Size> block,
+                           MainPanelView& view);
+    void takeModemString(std::span<const std::uint8_t> received);
 
     ConnectionState& state_;
     TransferBuffers& buffers_;
     Clock& clock_;
     UserInterface& ui_;
     PanelExchange exchange_;
+    SnapshotKeeper keepSnapshot_;
     MainPanelMemory& memory_;
     bool settingsRead_ = false;
 };

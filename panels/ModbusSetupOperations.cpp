@@ -1,5 +1,6 @@
 #include "panels/ModbusSetupOperations.h"
 
+#include "history/KeepSnapshot.h"
 #include "link/CommandSet.h"
 #include "link/Session.h"
 
@@ -41,9 +42,15 @@ bool ModbusSetupOperations::open(ModbusView& view) {
     }
 }
 
+void ModbusSetupOperations::takeBack(const ModbusBytes& bytes, ModbusView& view) {
+    read_ = bytes;
+    view = modbusViewOf(bytes);
+}
+
 bool ModbusSetupOperations::ok(const ModbusView& view) {
     if (!read_) return false;
     const ModbusBytes bytes = modbusBytesOf(view, *read_);
+    if (!keepSnapshot(s_, {WriteOperation::Modbus, {C::ModbusSettings}, {}, {}})) return false;
     for (;;) {
         s_.state.ReleasePending = 0;
         if (s_.exchange.write(std::uint8_t(s_.state.PanelAddress), C::ModbusSettings, bytes)) {

@@ -23,6 +23,8 @@ public:
     // Writes until the write succeeds or the user gives up; false when given up, and at once,
     // writing nothing, when the settings were never read.
     bool ok(const ModbusView& view);
+    // Makes a snapshot's record the one OK writes over and shows it, so that OK writes it back.
+    void takeBack(const ModbusBytes& bytes, ModbusView& view);
 
     // The record read, and the one last written.
     const std::optional<ModbusBytes>& lastRead() const { return read_; }

@@ -1,5 +1,6 @@
 #include "panels/SubPanelOperations.h"
 
+#include "history/KeepSnapshot.h"
 #include "link/CommandSet.h"
 #include "link/ListenForBaud.h"
 #include "link/Session.h"
@@ -141,6 +142,12 @@ bool SubPanelOperations::send(const SubPanelView& view) {
     const std::uint8_t address = clampSubPanelAddress(view.addressText);
     Clock& clock = s_.clock;
     ConnectionState& state = s_.state;
+    if (!keepSnapshot(s_, {WriteOperation::Settings,
+                           {C::Identification, C::CompatibilityFlag, C::Status, C::CustomUnits,
+                            C::SubPanelDescriptors},
+                           address,
+                           {}}))
+        return false;
 
     // The controller acknowledges these, but nothing depends on it.
     state.ReleasePending = 1;
@@ -176,7 +183,8 @@ bool SubPanelOperations::send(const SubPanelView& view) {
 bool SubPanelOperations::clear() {
     const auto answer = ask(s_.ui, ClearQuestion);
     if (answer != MessageAnswer::Ok) return false;
-    if (!disconnectedFromNetwork()) return false;
+    if (!disconnectedFromNetwork() || !keepSnapshot(s_, {WriteOperation::Clear, {}, {}, {}}))
+        return false;
     // The bus stays with us for the write that follows.
     s_.state.ReleasePending = 0;
     if (!s_.exchange.write(C::SubLanBroadcast, C::ClearMemory)) {

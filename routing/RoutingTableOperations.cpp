@@ -1,5 +1,6 @@
 #include "routing/RoutingTableOperations.h"
 
+#include "history/KeepSnapshot.h"
 #include "link/CommandSet.h"
 #include "link/Session.h"
 #include "routing/RoutingTableFile.h"
@@ -74,6 +75,10 @@ bool RoutingTableOperations::load() {
     return true;
 }
 
+void RoutingTableOperations::takeBack(const QByteArray& block) {
+    loadBlock(std::vector<std::uint8_t>(block.begin(), block.end()));
+}
+
 void RoutingTableOperations::loadBlock(const std::vector<std::uint8_t>& block) {
     auto& reply = session_.buffers.ReplyBuffer;
     std::copy(block.begin(), block.end(), reply.begin());
@@ -109,6 +114,8 @@ bool RoutingTableOperations::readyToWrite() {
 bool RoutingTableOperations::send() {
     if (!readyToWrite()) return false;
     const auto block = buildRoutingTableBlock(mode_, table_, session_.state.PanelAddress);
+    if (!keepSnapshot(session_, {WriteOperation::RoutingTable, {C::RoutingTable}, {}, {}}))
+        return false;
     if (!session_.exchange.write(std::uint8_t(session_.state.PanelAddress), C::RoutingTable,
                                  block)) {
         communicationError();

@@ -60,6 +60,8 @@ public:
     // Writes the table to the controller at PanelAddress. Every text is checked first: a table
     // with one that does not fit its field is refused with a message and nothing is sent.
     bool send();
+    // Shows a snapshot's table as File Open shows a file's, so that Send writes it back.
+    void takeBack(const QByteArray& block);
     // False, after the message that says why, when the table may not be sent or saved.
     bool readyToWrite();
     // Shows an empty table (255s in LAN mode, zeros in main panel mode); nothing is sent.

@@ -45,6 +45,8 @@ public:
     QCheckBox* usbBox() const { return usb_; }
     QCheckBox* delayBox() const { return delay_; }
     QAction* aboutAction() const { return about_; }
+    // Runs the window's work on the line, one piece at a time.
+    WindowOperationRunner* runner() const { return runner_; }
 
     void reject() override;
 

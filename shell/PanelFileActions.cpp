@@ -1,5 +1,6 @@
 #include "shell/PanelFileActions.h"
 
+#include "history/HistoryFolder.h"
 #include "panelfile/PanelBackup.h"
 #include "panelfile/PanelRestore.h"
 #include "panelfile/PanelVerify.h"
@@ -17,18 +18,18 @@ constexpr int MaxShownDifferences = 12;
 
 // A system dialog takes no extra controls: the check box needs Qt's own dialog, whose grid has
 // room below the file type row.
-QCheckBox* addVerifyBox(QFileDialog& dialog, bool checked) {
+QCheckBox* addCheckBox(QFileDialog& dialog, const QString& text, bool checked) {
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
     if (!grid) return nullptr;
-    auto* box = new QCheckBox(QStringLiteral("Verify After Restore"), &dialog);
+    auto* box = new QCheckBox(text, &dialog);
     box->setChecked(checked);
     grid->addWidget(box, grid->rowCount(), 0, 1, grid->columnCount());
     return box;
 }
 
 QString runFileDialog(QWidget* window, QFileDialog::AcceptMode mode, const char* filter,
-                      const char* suffix, bool* verify = nullptr) {
+                      const char* suffix, bool* verify = nullptr, bool* backUpFirst = nullptr) {
     QFileDialog dialog(window);
     dialog.setAcceptMode(mode);
     dialog.setNameFilter(QString::fromLatin1(filter));
@@ -37,9 +38,13 @@ QString runFileDialog(QWidget* window, QFileDialog::AcceptMode mode, const char*
                                                        : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     dialog.setOption(QFileDialog::ReadOnly, false);
-    QCheckBox* verifyBox = verify ? addVerifyBox(dialog, *verify) : nullptr;
+    QCheckBox* verifyBox =
+        verify ? addCheckBox(dialog, QStringLiteral("Verify After Restore"), *verify) : nullptr;
+    QCheckBox* backUpBox =
+        backUpFirst ? addCheckBox(dialog, QStringLiteral("Back Up First"), *backUpFirst) : nullptr;
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     if (verifyBox) *verify = verifyBox->isChecked();
+    if (backUpBox) *backUpFirst = backUpBox->isChecked();
     return dialog.selectedFiles().first();
 }
 
@@ -48,8 +53,9 @@ QString runFileDialog(QWidget* window, QFileDialog::AcceptMode mode, const char*
 PanelFileActions::PanelFileActions(Session& session, PanelFamily family, QWidget* window,
                                    WindowOperationRunner* runner)
     : session_(session), family_(family), chooseSave_([window] { return askSaveFile(window); }),
-      chooseOpen_([this, window] { return askOpenFile(window, &verifyAfterRestore_); }),
-      runner_(runner) {}
+      chooseOpen_(
+          [this, window] { return askOpenFile(window, &verifyAfterRestore_, &backUpFirst_); }),
+      backUpFolder_(HistoryFolder::standard().backupsPath()), runner_(runner) {}
 
 void PanelFileActions::setChoosers(FileChooser save, FileChooser open) {
     chooseSave_ = std::move(save);
@@ -61,9 +67,9 @@ QString PanelFileActions::askSaveFile(QWidget* window) {
                          PanelFileDialog::DefaultSuffix);
 }
 
-QString PanelFileActions::askOpenFile(QWidget* window, bool* verify) {
+QString PanelFileActions::askOpenFile(QWidget* window, bool* verify, bool* backUpFirst) {
     return runFileDialog(window, QFileDialog::AcceptOpen, PanelFileDialog::Filter,
-                         PanelFileDialog::DefaultSuffix, verify);
+                         PanelFileDialog::DefaultSuffix, verify, backUpFirst);
 }
 
 void PanelFileActions::backup() {
@@ -76,6 +82,7 @@ void PanelFileActions::restore() {
     if (path.isEmpty()) return;
     run([&] {
         PanelRestore restore(session_, family_);
+        if (backUpFirst_) restore.setBackUpFirst(backUpFolder_);
         if (restore.run(path) == RestoreOutcome::Finished && verifyAfterRestore_)
             showVerification(path, restore.ethernetSent());
     });

@@ -33,10 +33,18 @@ public:
     // file. The open dialog's check box sets it; it starts off.
     void setVerifyAfterRestore(bool on) { verifyAfterRestore_ = on; }
     bool verifyAfterRestore() const { return verifyAfterRestore_; }
+    // "Back Up First": a backup into `backUpFolder` before the restore, which starts only when
+    // that backup is complete. The open dialog's check box sets it; it starts off.
+    void setBackUpFirst(bool on) { backUpFirst_ = on; }
+    bool backUpFirst() const { return backUpFirst_; }
+    // The history folder's "backups" unless replaced (tests).
+    void setBackUpFolder(const QString& folder) { backUpFolder_ = folder; }
 
     static QString askSaveFile(QWidget* window);
-    // With `verify`, the dialog carries the "Verify After Restore" check box, set from and into it.
-    static QString askOpenFile(QWidget* window, bool* verify = nullptr);
+    // With `verify` and `backUpFirst`, the dialog carries the "Verify After Restore" and "Back Up
+    // First" check boxes, set from and into them.
+    static QString askOpenFile(QWidget* window, bool* verify = nullptr,
+                               bool* backUpFirst = nullptr);
 
 private:
     void run(const std::function<void()>& work);
@@ -46,6 +54,8 @@ private:
     FileChooser chooseSave_;
     FileChooser chooseOpen_;
     bool verifyAfterRestore_ = false;
+    bool backUpFirst_ = false;
+    QString backUpFolder_;
 
     void showVerification(const QString& path, bool ethernetSent);
     WindowOperationRunner* runner_;

@@ -13,6 +13,7 @@
 #include "shell/QtUserInterface.h"
 #include "shell/RunTrace.h"
 #include "shell/Settings.h"
+#include "shell/SnapshotMenu.h"
 
 #ifdef VTL_HAVE_DEMO_PORTS
 #include "sim/DemoPorts.h"
@@ -88,6 +89,7 @@ int main(int argc, char** argv) {
     vtl::ConnectionDialog dialog(session, *settings);
     ui.setTitleWindow(&dialog);
     runTrace.addSaveAction(&dialog, ui);
+    new vtl::SnapshotMenu(dialog, session);
     dialog.setWindowOpener(
         [&](vtl::ControllerWindow window) { vtl::openControllerWindow(session, window, &dialog); });
     dialog.exec();

@@ -68,7 +68,8 @@ MainPanelRun mainPanelRoundTrip(const QByteArray& settings, const QByteArray& mo
         }
         return true;
     };
-    MainPanelOperations ops(state, buffers, clock, ui, exchange, memory);
+    MainPanelOperations ops(
+        state, buffers, clock, ui, exchange, [](const PlannedWrite&) { return true; }, memory);
     MainPanelView view;
     ops.open(view);
     ops.send(view);

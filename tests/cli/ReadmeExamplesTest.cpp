@@ -3,7 +3,7 @@
 // controller"), a sub panel where it says --sub-lan, otherwise a main panel; optional parts ([...])
 // are given, the port is the simulator's. Backup, restore and verify run on a sub panel, whose
 // memory is read in seconds, not minutes. Files a line reads that no line before it wrote are made
-// first: OLD5.PNL, TABLE.NET, SITE.csv and ROOF.json.
+// first: OLD5.PNL, TABLE.NET, SITE.csv, ROOF.json and the snapshot undo sends back.
 #include "tests/support/Processes.h"
 
 #include <QDir>
@@ -115,6 +115,12 @@ protected:
             write("SITE.csv", "name,port,framing,baud,address,code\nROOF-7," + port.toUtf8() +
                                   ",sub-lan,38400,7,\n");
         if (e.args.contains("ROOF.json")) write("ROOF.json", R"({"last-panel": true})");
+        // A snapshot for undo to send back: the one a Send of the settings as read keeps.
+        if (e.args.first() == QLatin1String("undo")) {
+            const QStringList send{"settings", "--port", port,       "--code",
+                                   "QOV",      "--set",  "address=7"};
+            EXPECT_EQ(run(send).exitCode, 0);
+        }
         if (e.args.contains("TABLE.NET") && !QFile::exists(dir.filePath("TABLE.NET"))) {
             SimProcess sim(QStringLiteral(VTL_SIM_EXE),
                            {"--model", "main", "--address", "7", "--baud", "38400", "--pty"});

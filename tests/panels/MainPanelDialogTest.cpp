@@ -23,6 +23,11 @@
 namespace vtl {
 namespace {
 
+// The snapshot before a write is the history tests' business.
+bool keepNoSnapshot(const PlannedWrite&) {
+    return true;
+}
+
 struct MainPanelWindow : ::testing::Test {
     ConnectionState state;
     TransferBuffers buffers;
@@ -30,7 +35,7 @@ struct MainPanelWindow : ::testing::Test {
     test::ScriptedUserInterface ui;
     MainPanelMemory memory;
     test::ScriptedMainPanel panel{buffers, clock};
-    MainPanelOperations ops{state, buffers, clock, ui, panel.exchange(), memory};
+    MainPanelOperations ops{state, buffers, clock, ui, panel.exchange(), keepNoSnapshot, memory};
     MainPanelDialog dialog{ops};
 
     void SetUp() override { state.PanelTypeCode = 215; }

@@ -10,6 +10,11 @@ namespace {
 
 using test::ScriptedMainPanel;
 
+// The snapshot before a write is the history tests' business.
+bool keepNoSnapshot(const PlannedWrite&) {
+    return true;
+}
+
 struct MainPanelOps : ::testing::Test {
     ConnectionState state;
     TransferBuffers buffers;
@@ -17,7 +22,7 @@ struct MainPanelOps : ::testing::Test {
     test::ScriptedUserInterface ui;
     MainPanelMemory memory;
     ScriptedMainPanel panel{buffers, clock};
-    MainPanelOperations ops{state, buffers, clock, ui, panel.exchange(), memory};
+    MainPanelOperations ops{state, buffers, clock, ui, panel.exchange(), keepNoSnapshot, memory};
     MainPanelView view;
 
     void SetUp() override {

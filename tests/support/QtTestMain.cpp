@@ -26,6 +26,8 @@ int main(int argc, char** argv) {
     QTemporaryDir runtime;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    // Snapshots of the writes a test makes, its own and those of the programs it starts.
+    qputenv("VTL_HISTORY_DIR", (runtime.path() + QStringLiteral("/history")).toLocal8Bit());
     QStandardPaths::setTestModeEnabled(true);
     previousHandler = qInstallMessageHandler(filterNoise);
     QApplication app(argc, argv);
