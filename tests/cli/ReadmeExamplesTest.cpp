@@ -78,7 +78,7 @@ QString modelFor(Example& e) {
                                                  {"on a LAN controller", "lan490"},
                                                  {"on a Brinlet controller", "lan602"}};
     if (named.contains(e.comment)) return named.value(e.comment);
-    const QString& command = e.args.first();
+    const QString command = e.args.first(); // a copy: the arguments may grow below
     if (QStringList{"backup", "restore", "verify"}.contains(command)) e.args << "--sub-lan";
     if (e.args.contains("--sub-lan") || command == QLatin1String("site"))
         return command == QLatin1String("modbus") ? "sub6000" : "sub7000";
