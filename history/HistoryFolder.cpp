@@ -53,15 +53,26 @@ bool HistoryFolder::save(Snapshot& snapshot, QString* why) const {
         return false;
     }
     const QDir folder(path_);
-    do {
+    // The name is claimed by creating it, so that jobs writing snapshots at the same moment (a
+    // site's threads, or two programs) never pick the same one and replace each other's.
+    QString target;
+    for (int attempt = 0;; ++attempt) {
         snapshot.id = newId(snapshot.time);
-    } while (folder.exists(snapshot.id + Suffix));
-    const QString target = folder.filePath(snapshot.id + Suffix);
+        target = folder.filePath(snapshot.id + Suffix);
+        QFile claim(target);
+        if (claim.open(QIODevice::WriteOnly | QIODevice::NewOnly)) break;
+        if (!claim.exists() || attempt == 100) {
+            *why =
+                QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(target), claim.errorString());
+            return false;
+        }
+    }
     const QByteArray bytes = snapshot.toJson();
 
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         *why = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(target), file.errorString());
+        QFile::remove(target); // the empty claim
         return false;
     }
     QFile back(target);

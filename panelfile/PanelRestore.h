@@ -79,7 +79,6 @@ private:
     bool mainFile_ = false;
     bool lastExchangeOk_ = false;
     bool ethernetSent_ = false;
-    int recordsInFile_ = 0;      // for the progress display; 0 when unknown
     std::int64_t stalledUs_ = 0; // failed writes and their questions
     QString backUpFolder_;
     QString backup_;
