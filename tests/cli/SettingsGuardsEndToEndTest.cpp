@@ -2,6 +2,7 @@
 // field, and command lines that are wrong before they connect. Against vtl-sim in real time; the
 // line trace (--trace) and the simulator's memory dump show what was written.
 #include "tests/support/Processes.h"
+#include "tests/support/TraceWrites.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -22,23 +23,6 @@ QStringList connection(const QString& port, const QString& baud, bool subLan = f
     QStringList args{"--port", port, "--code", "QOV", "--baud", baud, "--retries", "0"};
     if (subLan) args << "--sub-lan";
     return args;
-}
-
-// "command/point/table" of every frame the program sent that writes or clears.
-QStringList writesIn(const QString& traceFile) {
-    QFile file(traceFile);
-    if (!file.open(QIODevice::ReadOnly)) return {QStringLiteral("no trace")};
-    QStringList writes;
-    while (!file.atEnd()) {
-        const QJsonObject line = QJsonDocument::fromJson(file.readLine()).object();
-        if (line.value("dir") != QLatin1String("tx") || line.value("command").toInt() < 100)
-            continue;
-        writes << QStringLiteral("%1/%2/%3")
-                      .arg(line.value("command").toInt())
-                      .arg(line.value("point").toInt())
-                      .arg(line.value("table").toInt());
-    }
-    return writes;
 }
 
 // The record lines ("command point table length hex") of a simulator's memory dump.

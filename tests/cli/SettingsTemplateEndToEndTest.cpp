@@ -3,6 +3,7 @@
 // simulator's memory; bad templates are refused before anything connects; a site takes one
 // template on every row.
 #include "tests/support/Processes.h"
+#include "tests/support/TraceWrites.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -25,24 +26,6 @@ QStringList connection(const QString& port, bool subLan = false) {
     QStringList args{"--port", port, "--code", "QOV", "--baud", "38400", "--retries", "0"};
     if (subLan) args << "--sub-lan";
     return args;
-}
-
-// "command/point/table" of every frame the program sent that writes or clears.
-QStringList writesIn(const QString& traceFile) {
-    QFile file(traceFile);
-    if (!file.open(QIODevice::ReadOnly)) return {QStringLiteral("no trace")};
-    QStringList writes;
-    while (!file.atEnd()) {
-        const QJsonObject line = QJsonDocument::fromJson(file.readLine()).object();
-        if (line.value("dir") != QLatin1String("tx") || line.value("command").toInt() < 100)
-            continue;
-        writes << QStringLiteral("%1/%2/%3")
-                      .arg(line.value("command").toInt())
-                      .arg(line.value("point").toInt())
-                      .arg(line.value("table").toInt());
-    }
-    file.remove();
-    return writes;
 }
 
 QString dumpedRecord(const QString& dumpFile, const QString& key) {

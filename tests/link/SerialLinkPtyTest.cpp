@@ -14,15 +14,22 @@
 namespace vtl {
 namespace {
 
-TEST(SerialLinkOnAPty, ReadTimeoutBytesBothWaysAndPurge) {
+// A serial link opened on a pseudo-terminal, in real time.
+struct SerialLinkOnAPty : ::testing::Test {
     ConnectionState state;
     test::ScriptedUserInterface ui;
     test::Pty pty;
-    ASSERT_TRUE(pty.ok());
-    state.PortName = pty.slavePath();
-    state.BaudRate = 19200;
     SerialLink link{state, RealClock::instance(), ui};
-    ASSERT_TRUE(link.OpenPort());
+
+    bool open(std::int32_t rate) {
+        state.PortName = pty.slavePath();
+        state.BaudRate = rate;
+        return pty.ok() && link.OpenPort();
+    }
+};
+
+TEST_F(SerialLinkOnAPty, ReadTimeoutBytesBothWaysAndPurge) {
+    ASSERT_TRUE(open(19200));
 
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(link.ReadByte(), 0);
@@ -50,15 +57,8 @@ TEST(SerialLinkOnAPty, ReadTimeoutBytesBothWaysAndPurge) {
     EXPECT_EQ(link.ReadByte(), 0);
 }
 
-TEST(SerialLinkOnAPty, AStalledLineDoesNotHoldThePurgeOrTheClose) {
-    ConnectionState state;
-    test::ScriptedUserInterface ui;
-    test::Pty pty;
-    ASSERT_TRUE(pty.ok());
-    state.PortName = pty.slavePath();
-    state.BaudRate = 38400;
-    SerialLink link{state, RealClock::instance(), ui};
-    ASSERT_TRUE(link.OpenPort());
+TEST_F(SerialLinkOnAPty, AStalledLineDoesNotHoldThePurgeOrTheClose) {
+    ASSERT_TRUE(open(38400));
     ASSERT_GT(pty.fillTowardsMaster(), 0u); // nobody reads the other end any more
 
     const auto start = std::chrono::steady_clock::now();
@@ -89,15 +89,8 @@ TEST(ConnectLan, APortInUseIsReportedWithTheReason) {
         << qPrintable(ui.messages[0].detail);
 }
 
-TEST(SerialLinkOnAPty, AFarEndThatWentAwayIsNamedWithItsDevice) {
-    ConnectionState state;
-    test::ScriptedUserInterface ui;
-    test::Pty pty;
-    ASSERT_TRUE(pty.ok());
-    state.PortName = pty.slavePath();
-    state.BaudRate = 38400;
-    SerialLink link{state, RealClock::instance(), ui};
-    ASSERT_TRUE(link.OpenPort());
+TEST_F(SerialLinkOnAPty, AFarEndThatWentAwayIsNamedWithItsDevice) {
+    ASSERT_TRUE(open(38400));
     pty.closeMaster();
     EXPECT_EQ(link.ReadByte(), 0);
     EXPECT_TRUE(link.ReadTimedOut);
