@@ -8,6 +8,11 @@
 
 namespace vtl::cli {
 
+// An option's name as QCommandLineParser takes it.
+inline QString opt(const char* name) {
+    return QString::fromLatin1(name);
+}
+
 // Exit statuses of vtl-cli.
 inline constexpr int ExitDone = 0;
 inline constexpr int ExitFailed = 1;

@@ -1,14 +1,11 @@
 // vtl-cli diff and verify: two panel files, or a controller and a panel file, record by record.
 #include "cli/CompareCommands.h"
 
+#include "cli/Commands.h"
 #include "cli/ConnectionOptions.h"
 
 namespace vtl::cli {
 namespace {
-
-QString opt(const char* name) {
-    return QString::fromLatin1(name);
-}
 
 // Either file may be of any family: the LAN reader knows every family code.
 std::optional<PanelFileContents> readForDiff(CommandContext& ctx, const QString& path) {

@@ -1,6 +1,7 @@
 #include "cli/ConnectionOptions.h"
 #include "cli/Interrupt.h"
 
+#include "cli/Commands.h"
 #include "cli/SettingsOutput.h"
 #include "cli/SiteFile.h"
 #include "lan/LanControllerReads.h"
@@ -17,10 +18,6 @@ const QStringList BaudChoices = {
     QStringLiteral("auto"),  QStringLiteral("115200"), QStringLiteral("57600"),
     QStringLiteral("38400"), QStringLiteral("19200"),  QStringLiteral("9600"),
     QStringLiteral("4800"),  QStringLiteral("2400"),   QStringLiteral("1200")};
-
-QString opt(const char* name) {
-    return QString::fromLatin1(name);
-}
 
 // The options through which a command reads or writes a file of its own, and the port: a trace
 // written into a serial device would go to the controller.

@@ -8,10 +8,6 @@
 namespace vtl::cli {
 namespace {
 
-QString opt(const char* name) {
-    return QString::fromLatin1(name);
-}
-
 template <typename Operations, typename View> int clearThrough(Session& session) {
     Operations ops(session);
     View view;

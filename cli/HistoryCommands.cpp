@@ -14,10 +14,6 @@
 namespace vtl::cli {
 namespace {
 
-QString opt(const char* name) {
-    return QString::fromLatin1(name);
-}
-
 QString localTime(const Snapshot& s) {
     return s.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }

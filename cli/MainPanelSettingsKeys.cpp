@@ -9,8 +9,8 @@ namespace vtl::cli {
 
 namespace {
 
-constexpr const char* RateKeys[MainPortCount] = {"computer-a", "computer-b", "port-c", "port-d",
-                                                 "port-e"};
+constexpr const char* PortRateKeys[MainPortCount] = {"computer-a", "computer-b", "port-c", "port-d",
+                                                     "port-e"};
 
 QString cardText(int position) {
     return position < 0 ? QString() : QString::number(position);
@@ -32,7 +32,7 @@ SettingLines mainPanelSettingLines(const ConnectionState& state, const MainPanel
         Setting::number("out-cards", cardText(v.outCards)),
     };
     for (int i = 0; i < MainPortCount; ++i)
-        lines.append(Setting::number(RateKeys[i], v.baudTexts[std::size_t(i)]));
+        lines.append(Setting::number(PortRateKeys[i], v.baudTexts[std::size_t(i)]));
     lines.append(Setting::words("port-d-role", v.portDRole));
     lines.append(Setting::words("port-e-role", v.portERole));
     if (memory.ModemStringKnown)
@@ -47,7 +47,7 @@ QString setMainPanelSetting(MainPanelView& v, MainPanelMemory& memory, const QSt
         return QStringLiteral("%1 takes %2, not %3").arg(key, expected, quotedValue(value));
     };
     for (int i = 0; i < MainPortCount; ++i) {
-        if (key != QLatin1String(RateKeys[i])) continue;
+        if (key != QLatin1String(PortRateKeys[i])) continue;
         const QStringList rates = baudCycle(MainPort(i));
         if (!rates.contains(value)) return refuse(rates.join(QStringLiteral(", ")));
         v.baudTexts[std::size_t(i)] = value;
@@ -84,7 +84,7 @@ QString setMainPanelSetting(MainPanelView& v, MainPanelMemory& memory, const QSt
 
 QStringList mainPanelSettingKeys() {
     QStringList keys = {"address", "last-panel", "in-cards", "out-cards"};
-    for (const char* rate : RateKeys)
+    for (const char* rate : PortRateKeys)
         keys << QLatin1String(rate);
     return keys + QStringList{"port-d-role", "port-e-role", "modem-string", "mcquay-password"};
 }

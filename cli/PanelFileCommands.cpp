@@ -11,10 +11,6 @@
 namespace vtl::cli {
 namespace {
 
-QString opt(const char* name) {
-    return QString::fromLatin1(name);
-}
-
 MessageAnswer yesIf(bool yes) {
     return yes ? MessageAnswer::Yes : MessageAnswer::No;
 }

@@ -18,10 +18,6 @@ namespace {
 
 namespace F = RoutingTableFile;
 
-QString opt(const char* name) {
-    return QString::fromLatin1(name);
-}
-
 enum class FileKind { Net, Csv };
 
 std::optional<FileKind> fileKind(const QString& path) {

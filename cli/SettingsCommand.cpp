@@ -13,10 +13,6 @@
 namespace vtl::cli {
 namespace {
 
-QString opt(const char* name) {
-    return QString::fromLatin1(name);
-}
-
 struct Request {
     SettingsRun run;
     bool json = false;

@@ -17,10 +17,6 @@
 namespace vtl::cli {
 namespace {
 
-QString opt(const char* name) {
-    return QString::fromLatin1(name);
-}
-
 const QStringList Operations = {opt("identify"), opt("backup"), opt("verify"), opt("settings")};
 
 // Log lines of a job go to its row in the monitor, shown with --verbose; others go on as before.

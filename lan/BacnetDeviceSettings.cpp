@@ -2,7 +2,7 @@
 
 namespace vtl {
 
-namespace O = BacnetOffset;
+namespace B = BacnetOffset;
 
 namespace {
 
@@ -44,14 +44,14 @@ BacnetDeviceView showBacnetSettings(const QByteArray& block) {
     QByteArray b = block;
     if (b.size() < BacnetBlockMinSize) b.append(QByteArray(BacnetBlockMinSize - b.size(), '\0'));
     BacnetDeviceView v;
-    const std::uint32_t instance = bigEndian(b, O::Instance);
+    const std::uint32_t instance = bigEndian(b, B::Instance);
     v.instance = QString::number(instance > MaxBacnetInstance ? 0 : instance);
-    v.name = textField(b, O::Name, BacnetNameLength);
-    v.location = textField(b, O::Location, BacnetTextLength);
-    v.description = textField(b, O::Description, BacnetTextLength);
-    v.apduTimeout = QString::number(bigEndian(b, O::ApduTimeout));
-    v.tokenTimeout = QString::number(std::uint8_t(b[O::TokenTimeout]));
-    v.maxMaster = QString::number(std::uint8_t(b[O::MaxMaster]));
+    v.name = textField(b, B::Name, BacnetNameLength);
+    v.location = textField(b, B::Location, BacnetTextLength);
+    v.description = textField(b, B::Description, BacnetTextLength);
+    v.apduTimeout = QString::number(bigEndian(b, B::ApduTimeout));
+    v.tokenTimeout = QString::number(std::uint8_t(b[B::TokenTimeout]));
+    v.maxMaster = QString::number(std::uint8_t(b[B::MaxMaster]));
     return v;
 }
 
@@ -75,19 +75,19 @@ BacnetEncoding bacnetSettingsToSend(const BacnetDeviceView& v, const QByteArray&
     const QString name = v.name.left(BacnetNameLength);
     if (name.isEmpty() && instance != 0) return refuse("Device Must Be Assigned A Name");
     QByteArray b = base;
-    putBigEndian(b, O::Instance, std::uint32_t(instance));
-    putText(b, O::Name, BacnetNameLength, name);
-    putText(b, O::Location, BacnetTextLength, v.location);
-    putText(b, O::Description, BacnetTextLength, v.description);
+    putBigEndian(b, B::Instance, std::uint32_t(instance));
+    putText(b, B::Name, BacnetNameLength, name);
+    putText(b, B::Location, BacnetTextLength, v.location);
+    putText(b, B::Description, BacnetTextLength, v.description);
     const qint64 apdu = numberOf(v.apduTimeout);
     if (apdu < 50 || apdu > 60000) return refuse("Invalid APDU Timeout");
-    putBigEndian(b, O::ApduTimeout, std::uint32_t(apdu));
+    putBigEndian(b, B::ApduTimeout, std::uint32_t(apdu));
     const qint64 token = numberOf(v.tokenTimeout);
     if (token < 20 || token > 100) return refuse("Invalid Token Timeout");
-    b[O::TokenTimeout] = char(token);
+    b[B::TokenTimeout] = char(token);
     const qint64 maxMaster = numberOf(v.maxMaster);
     if (maxMaster < 0 || maxMaster > 127) return refuse("Invalid Max Master");
-    b[O::MaxMaster] = char(maxMaster);
+    b[B::MaxMaster] = char(maxMaster);
     return {b, {}};
 }
 

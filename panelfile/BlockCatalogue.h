@@ -31,6 +31,11 @@ inline constexpr int SubPanelExtendedDescriptors = -2;
 inline constexpr int CustomUnits = -3;
 } // namespace CatalogueMarker
 
+// Catalogue entries that backup, restore and comparison each treat in their own way.
+inline constexpr std::uint8_t EthernetCommand = 71;
+inline constexpr std::uint8_t SubPanelTypeCommand = 55;
+inline constexpr std::uint8_t InterProtocolCommand = 212;
+
 struct CatalogueEntry {
     QLatin1String name;
     int command = 0; // read command of the block, or a negative marker

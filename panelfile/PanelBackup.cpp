@@ -15,10 +15,7 @@ namespace {
 
 namespace cmd = commands;
 
-constexpr int EthernetCommand = 71;
-constexpr int InterProtocolCommand = 212;
 constexpr int SubTableCommandBase = 50; // sub panel records at or above this go through table reads
-constexpr int SubPanelTypeCommand = 55;
 constexpr int KestromCommand = 154;
 constexpr std::uint8_t ExtendedDescriptorsTable7000 = 120;
 constexpr std::uint8_t ExtendedDescriptorsTable = 127;

@@ -13,7 +13,6 @@
 namespace vtl {
 namespace {
 
-constexpr std::uint8_t SubPanelTypeCommand = 55;
 constexpr std::uint8_t TrendLogsCommand = 10;
 
 // A file that names no family is read with the main panel's catalogue.

@@ -10,14 +10,11 @@ namespace {
 
 namespace cmd = commands;
 
-constexpr std::uint8_t EthernetCommand = 71;
 constexpr std::uint8_t GraphicFileCommand = 100;
-constexpr std::uint8_t InterProtocolCommand = 212;
 constexpr std::uint8_t VariablesCommand = 3;
 constexpr std::uint8_t SystemStatusCommand = 12;
 constexpr std::uint8_t ProgramCodeCommand = 16;
 constexpr std::uint8_t ArrayDataCommand = 49;
-constexpr std::uint8_t SubPanelTypeCommand = 55;
 // Program code shorter than this holds no program.
 constexpr qsizetype MinProgramCodeLength = 8;
 // Written through the command that reads the settings tables (command 50), the table telling which.

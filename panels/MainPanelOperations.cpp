@@ -6,6 +6,7 @@
 #include "link/Session.h"
 #include "link/TransferBuffers.h"
 #include "link/UserInterface.h"
+#include "panels/OperationQuestions.h"
 
 #include <algorithm>
 
@@ -17,7 +18,6 @@ namespace O = MainPanelOffset;
 namespace {
 
 const QString CommunicationError = QStringLiteral("Communication Error");
-const QString ErrorCaption = QStringLiteral("Error");
 // Send reports with its own caption, which ends in a blank.
 const QString SendErrorCaption = QStringLiteral("Error ");
 

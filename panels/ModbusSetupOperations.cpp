@@ -3,21 +3,13 @@
 #include "history/KeepSnapshot.h"
 #include "link/CommandSet.h"
 #include "link/Session.h"
+#include "panels/OperationQuestions.h"
 
 #include <algorithm>
 
 namespace vtl {
 
 namespace C = commands;
-
-namespace {
-
-bool askRetry(Session& s, const QString& text) {
-    return s.ui.message(text, QStringLiteral("VTL"), MessageButtons::RetryCancel,
-                        MessageIcon::Exclamation) == MessageAnswer::Retry;
-}
-
-} // namespace
 
 bool ModbusSetupOperations::open(ModbusView& view) {
     auto& reply = s_.buffers.ReplyBuffer;

@@ -4,6 +4,7 @@
 #include "link/CommandSet.h"
 #include "link/ListenForBaud.h"
 #include "link/Session.h"
+#include "panels/OperationQuestions.h"
 #include "panels/SubPanelReads.h"
 #include "panels/SubPanelSettings.h"
 
@@ -14,12 +15,6 @@ namespace C = commands;
 namespace {
 
 const QString Vtl = QStringLiteral("VTL");
-const QString ErrorCaption = QStringLiteral("Error");
-
-bool askRetry(Session& s, const QString& text) {
-    return s.ui.message(text, Vtl, MessageButtons::RetryCancel, MessageIcon::Exclamation) ==
-           MessageAnswer::Retry;
-}
 
 // The next rate Load tries when the controller does not answer.
 std::int32_t steppedBaudRate(std::int32_t rate) {

@@ -15,7 +15,7 @@ namespace vtl::cli {
 namespace {
 
 // Lines as one text, so that a failure shows the table.
-std::string lines(const QStringList& table) {
+std::string tableText(const QStringList& table) {
     return table.join(QLatin1Char('\n')).toStdString();
 }
 
@@ -61,8 +61,8 @@ struct SiteStages : ::testing::Test {
 };
 
 TEST_F(SiteStages, TheLiveTableShowsEachRowsStateAndTimeLeft) {
-    EXPECT_EQ(lines(liveTable(rows, status, 100'000, 200, 24)),
-              lines({
+    EXPECT_EQ(tableText(liveTable(rows, status, 100'000, 200, 24)),
+              tableText({
                   "NAME   STATE    CONTROLLER      ADDRESS  BAUD   PROGRESS",
                   "AHU-1  working  main panel      5        38400  100 of 329 records, 30%, 0:50 "
                   "elapsed, 1:54 left",
@@ -77,11 +77,11 @@ TEST_F(SiteStages, AnarrowOrShortTerminalGetsCutLinesAndATally) {
     const QStringList narrow = liveTable(rows, status, 100'000, 30, 24);
     for (const QString& line : narrow)
         EXPECT_LE(line.size(), 29) << line.toStdString();
-    EXPECT_EQ(lines(liveTable(rows, status, 100'000, 200, 4)),
-              lines({"NAME   STATE    CONTROLLER  ADDRESS  BAUD   PROGRESS",
-                     "AHU-1  working  main panel  5        38400  100 of 329 records, 30%, "
-                     "0:50 elapsed, 1:54 left",
-                     "1 waiting, 1 ok, 1 failed or stopped"}));
+    EXPECT_EQ(tableText(liveTable(rows, status, 100'000, 200, 4)),
+              tableText({"NAME   STATE    CONTROLLER  ADDRESS  BAUD   PROGRESS",
+                         "AHU-1  working  main panel  5        38400  100 of 329 records, 30%, "
+                         "0:50 elapsed, 1:54 left",
+                         "1 waiting, 1 ok, 1 failed or stopped"}));
 }
 
 TEST_F(SiteStages, TheSummaryAndReportSayWhatCameOfEveryController) {
@@ -92,8 +92,8 @@ TEST_F(SiteStages, TheSummaryAndReportSayWhatCameOfEveryController) {
     status[3].startedMs = status[3].finishedMs = 101'000;
     status[3].outcome = RowOutcome::failed(QStringLiteral("not begun"));
     EXPECT_EQ(
-        lines(summaryTable(rows, status)),
-        lines({
+        tableText(summaryTable(rows, status)),
+        tableText({
             "NAME   RESULT   CONTROLLER      ADDRESS  BAUD   TIME  DETAIL",
             "AHU-1  stopped  main panel      5        38400  1:01  Panel File Creation Aborted.",
             "LAN-9  ok       LAN controller  9        19200  1:35  LAN-9-20240312-0930.PNL, 73 "

@@ -4,6 +4,7 @@
 #include "lan/BacnetDeviceDialog.h"
 #include "lan/LanControllerDialog.h"
 #include "tests/lan/LanRig.h"
+#include "tests/support/FindChild.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,11 +17,7 @@ namespace {
 
 using test::LanRig;
 
-template <typename W = QPushButton> W* find(QWidget& window, const char* name) {
-    auto* w = window.findChild<W*>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-}
+using test::find;
 
 // What a field holds after the user typed `typed` into it, or pasted it when `paste`.
 QString enter(QLineEdit* field, const QString& typed, bool paste = false) {

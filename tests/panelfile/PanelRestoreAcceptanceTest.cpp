@@ -7,7 +7,6 @@ namespace {
 
 using sim::Model;
 
-const QString Finished = QStringLiteral("Finished Sending Panel File.");
 const QString ClearQuestion =
     QStringLiteral("[Confirmation] Clear Controller Before Sending Panel File?");
 

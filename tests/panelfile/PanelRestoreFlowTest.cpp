@@ -7,7 +7,6 @@ namespace {
 
 using sim::Model;
 
-const QString Finished = QStringLiteral("Finished Sending Panel File.");
 const QString Problem = QStringLiteral("[VTL] Problem Sending Data.");
 constexpr std::int64_t Second = 1'000'000;
 

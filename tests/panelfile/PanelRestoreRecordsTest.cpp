@@ -7,8 +7,6 @@ namespace {
 
 using sim::Model;
 
-const QString Finished = QStringLiteral("Finished Sending Panel File.");
-
 // One record of a file, what the restore shows for it and what it writes (empty: nothing).
 struct RecordRow {
     FileRecordSpec record;

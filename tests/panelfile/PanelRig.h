@@ -35,6 +35,9 @@ QT_END_NAMESPACE
 
 namespace vtl::test {
 
+// The status a restore shows when its last record went out.
+inline const QString Finished = QStringLiteral("Finished Sending Panel File.");
+
 struct FileRecord {
     BlockRecordHeader header;
     QByteArray data;

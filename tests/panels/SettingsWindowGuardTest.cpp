@@ -7,6 +7,7 @@
 #include "panels/ModemStringDialog.h"
 #include "panels/SubPanelDialog.h"
 #include "tests/panels/SubPanelRig.h"
+#include "tests/support/FindChild.h"
 #include "tests/support/WhenModal.h"
 
 #include <QCheckBox>
@@ -24,13 +25,8 @@ using sim::Model;
 using test::subPanel;
 using test::SubPanelRig;
 
-const sim::RecordKey ModbusKey{50, 0, 110};
-
-template <typename W = QPushButton> W* find(QWidget& window, const char* name) {
-    auto* w = window.findChild<W*>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-}
+using test::find;
+using test::ModbusKey;
 
 void click(QWidget& window, const char* name) {
     find<QAbstractButton>(window, name)->click();

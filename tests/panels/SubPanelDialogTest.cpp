@@ -2,6 +2,7 @@
 #include "panels/AddressSpinBox.h"
 #include "panels/ModbusSetupDialog.h"
 #include "tests/panels/SubPanelRig.h"
+#include "tests/support/FindChild.h"
 #include "tests/support/WhenModal.h"
 
 #include <QApplication>
@@ -23,13 +24,8 @@ using sim::Model;
 using test::subPanel;
 using test::SubPanelRig;
 
-const sim::RecordKey ModbusKey{50, 0, 110};
-
-template <typename W = QPushButton> W* find(QWidget& window, const char* name) {
-    auto* w = window.findChild<W*>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-}
+using test::find;
+using test::ModbusKey;
 
 QString press(QWidget& window, const char* name) {
     auto* button = find(window, name);

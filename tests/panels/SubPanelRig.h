@@ -8,6 +8,9 @@
 
 namespace vtl::test {
 
+// The record that holds a sub panel's ModBus settings, as the simulator keys it.
+inline const sim::RecordKey ModbusKey{50, 0, 110};
+
 // A sub panel window's logic against the simulated sub panel, over the real frame exchange on the
 // virtual clock.
 struct SubPanelRig {
