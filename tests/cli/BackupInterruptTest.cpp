@@ -12,7 +12,7 @@
 
 #include <signal.h>
 
-namespace vtl::test {
+namespace vtl::test::BackupInterruptTest {
 namespace {
 
 const QByteArray OldBytes("an earlier backup that must survive Ctrl-C");
@@ -166,4 +166,4 @@ TEST(EndedBackup, SigtermAndSighupStopAtASafePoint) {
 }
 
 } // namespace
-} // namespace vtl::test
+} // namespace vtl::test::BackupInterruptTest

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-namespace vtl::test {
+namespace vtl::test::ControllerSettingsEndToEndTest {
 namespace {
 
 struct Cli {
@@ -198,4 +198,4 @@ TEST(SettingsEndToEnd, MainPanelShowAndSet) {
 }
 
 } // namespace
-} // namespace vtl::test
+} // namespace vtl::test::ControllerSettingsEndToEndTest

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-namespace vtl::test {
+namespace vtl::test::ConventionsTest {
 namespace {
 
 RunResult cli(const QStringList& args) {
@@ -163,4 +163,4 @@ TEST(Conventions, AWrongManualPageListsThePagesAndTheHelpNamesEveryOne) {
 }
 
 } // namespace
-} // namespace vtl::test
+} // namespace vtl::test::ConventionsTest

@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-namespace vtl::test {
+namespace vtl::test::FileSafetyEndToEndTest {
 namespace {
 
 const QString Cli = QStringLiteral(VTL_CLI_EXE);
@@ -295,4 +295,4 @@ TEST(VerifyCommand, AFileOfAnotherKindIsRefusedBeforeTheControllerIsRead) {
 }
 
 } // namespace
-} // namespace vtl::test
+} // namespace vtl::test::FileSafetyEndToEndTest

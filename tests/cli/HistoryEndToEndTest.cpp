@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-namespace vtl::test {
+namespace vtl::test::HistoryEndToEndTest {
 namespace {
 
 // The snapshots of one test in a folder of its own, for every program it starts.
@@ -183,4 +183,4 @@ TEST(RestoreEndToEnd, BacksUpFirstAndStartsOnlyWhenThatBackupIsComplete) {
 }
 
 } // namespace
-} // namespace vtl::test
+} // namespace vtl::test::HistoryEndToEndTest

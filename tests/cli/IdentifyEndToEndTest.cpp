@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-namespace vtl::test {
+namespace vtl::test::IdentifyEndToEndTest {
 namespace {
 
 struct Expectation {
@@ -97,4 +97,4 @@ TEST(IdentifyUsage, AWrongAccessCodeIsRefused) {
 }
 
 } // namespace
-} // namespace vtl::test
+} // namespace vtl::test::IdentifyEndToEndTest

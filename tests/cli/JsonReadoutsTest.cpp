@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-namespace vtl::test {
+namespace vtl::test::JsonReadoutsTest {
 namespace {
 
 using Type = QJsonValue::Type;
@@ -220,4 +220,4 @@ TEST(JsonFiles, APanelFileAndARoutingTableFileAreTyped) {
 }
 
 } // namespace
-} // namespace vtl::test
+} // namespace vtl::test::JsonReadoutsTest

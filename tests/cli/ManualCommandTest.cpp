@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-namespace vtl {
+namespace vtl::ManualCommandTest {
 namespace {
 
 const QString Cli = QStringLiteral(VTL_CLI_EXE);
@@ -40,4 +40,4 @@ TEST(ManualCommand, APageTheManualDoesNotHoldFails) {
 }
 
 } // namespace
-} // namespace vtl
+} // namespace vtl::ManualCommandTest

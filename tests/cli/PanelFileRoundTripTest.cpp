@@ -11,7 +11,7 @@
 
 #include <cstdio>
 
-namespace vtl::test {
+namespace vtl::test::PanelFileRoundTripTest {
 namespace {
 
 constexpr int ProgramTimeoutMs = 400'000;
@@ -117,4 +117,4 @@ INSTANTIATE_TEST_SUITE_P(EveryModel, PanelFileRoundTrip,
                          [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace
-} // namespace vtl::test
+} // namespace vtl::test::PanelFileRoundTripTest

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-namespace vtl::test {
+namespace vtl::test::QuestionFlagsTest {
 namespace {
 
 struct FileRecord {
@@ -196,4 +196,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace
-} // namespace vtl::test
+} // namespace vtl::test::QuestionFlagsTest

@@ -16,7 +16,7 @@
 
 #include <memory>
 
-namespace vtl::test {
+namespace vtl::test::ReadmeExamplesTest {
 namespace {
 
 struct Example {
@@ -170,4 +170,4 @@ TEST(Readme, HoldsTheExamplesThisTestRuns) {
 }
 
 } // namespace
-} // namespace vtl::test
+} // namespace vtl::test::ReadmeExamplesTest

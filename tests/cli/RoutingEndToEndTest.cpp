@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-namespace vtl::test {
+namespace vtl::test::RoutingEndToEndTest {
 namespace {
 
 struct RoutingModel {
@@ -329,4 +329,4 @@ TEST_F(RoutingMainPanel, AGatewayThatLooksLikeTheMarkIsWarnedOfAndItsFileRefused
 }
 
 } // namespace
-} // namespace vtl::test
+} // namespace vtl::test::RoutingEndToEndTest

@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-namespace vtl::test {
+namespace vtl::test::SettingsGuardsEndToEndTest {
 namespace {
 
 RunResult cli(const QStringList& args) {
@@ -224,4 +224,4 @@ INSTANTIATE_TEST_SUITE_P(EveryKind, ShownCanBeSet,
                          [](const auto& kind) { return std::string(kind.param); });
 
 } // namespace
-} // namespace vtl::test
+} // namespace vtl::test::SettingsGuardsEndToEndTest

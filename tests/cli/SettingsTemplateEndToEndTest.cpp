@@ -15,7 +15,7 @@
 
 #include <memory>
 
-namespace vtl::test {
+namespace vtl::test::SettingsTemplateEndToEndTest {
 namespace {
 
 RunResult cli(const QStringList& args) {
@@ -228,4 +228,4 @@ TEST_F(Templates, ASiteTakesOneTemplateOnEveryRow) {
 }
 
 } // namespace
-} // namespace vtl::test
+} // namespace vtl::test::SettingsTemplateEndToEndTest

@@ -19,7 +19,7 @@
 #include <memory>
 #include <signal.h>
 
-namespace vtl::test {
+namespace vtl::test::SiteEndToEndTest {
 namespace {
 
 const QString Cli = QStringLiteral(VTL_CLI_EXE);
@@ -292,4 +292,4 @@ TEST_F(SiteRig, NothingConnectsWhenTheCommandOrARowIsWrong) {
 }
 
 } // namespace
-} // namespace vtl::test
+} // namespace vtl::test::SiteEndToEndTest

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-namespace vtl::test {
+namespace vtl::test::SubPanelCommandsEndToEndTest {
 namespace {
 
 RunResult cli(const QString& port, QStringList args) {
@@ -179,4 +179,4 @@ TEST(SubPanelUsage, BadValuesAreUsageErrorsBeforeAnythingIsSent) {
 }
 
 } // namespace
-} // namespace vtl::test
+} // namespace vtl::test::SubPanelCommandsEndToEndTest

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-namespace vtl::test {
+namespace vtl::test::TcpEndToEndTest {
 namespace {
 
 TEST(TcpEndToEnd, IdentifyAndBackUpThroughATcpPort) {
@@ -82,4 +82,4 @@ TEST(TcpEndToEnd, PortsListsTheRememberedDeviceServer) {
 }
 
 } // namespace
-} // namespace vtl::test
+} // namespace vtl::test::TcpEndToEndTest

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-namespace vtl::test {
+namespace vtl::test::TraceAndVerifyEndToEndTest {
 namespace {
 
 const QString Cli = QStringLiteral(VTL_CLI_EXE);
@@ -152,4 +152,4 @@ TEST(RestoreVerify, ReportsTheRecordAControllerDidNotStore) {
 }
 
 } // namespace
-} // namespace vtl::test
+} // namespace vtl::test::TraceAndVerifyEndToEndTest
