@@ -119,29 +119,37 @@ bool hostOnPty(SimulatedController& controller) {
 
     int rate = slaveRate(master);
     controller.lineOpened(rate);
-    // The program may change the rate at any time, also while it only listens.
-    auto followRate = [&] {
-        if (const int now = slaveRate(master); now != rate) {
-            rate = now;
-            controller.lineOpened(rate);
-        }
-    };
     // The loop looks at the line at least every 20 ms. After a longer gap this process was not
     // scheduled (a busy machine), and bytes found then may have come at any moment of the gap:
     // they count from its start, so a pause of ours is never taken for a silence of the PC's.
     std::int64_t lookedUs = RealClock::instance().nowUs();
-    auto readWaiting = [&] {
-        std::array<std::uint8_t, 512> chunk{};
-        const ssize_t n = ::read(master, chunk.data(), chunk.size());
+    std::array<std::uint8_t, 512> chunk{};
+    ssize_t n = 0;
+    std::int64_t heardUs = 0;
+    auto readChunk = [&] {
+        n = ::read(master, chunk.data(), chunk.size());
         const std::int64_t now = RealClock::instance().nowUs();
-        const std::int64_t heardUs = now - lookedUs > StalledUs ? lookedUs : now;
+        heardUs = now - lookedUs > StalledUs ? lookedUs : now;
         lookedUs = now;
-        followRate();
+    };
+    // Reads what is waiting, following the rate: the program may change it at any time, also
+    // while it only listens. A run that closes the line right after its last frame puts its old
+    // rate back before this loop has read the whole frame: bytes behind a frame begun belong to
+    // that frame, at the rate it began. Other bytes came at the new rate.
+    auto readWaiting = [&] {
+        readChunk();
+        if (const int now = slaveRate(master); now != rate) {
+            while (n > 0 && controller.hearingFrame()) {
+                deliver(controller, chunk.data(), n, heardUs);
+                readChunk();
+            }
+            rate = now;
+            controller.lineOpened(rate);
+        }
         if (n > 0) deliver(controller, chunk.data(), n, heardUs);
         return n > 0;
     };
     while (!stopRequested) {
-        followRate();
         while (readWaiting()) {
         }
         flushOut(controller, master, false);

@@ -71,6 +71,10 @@ SimulatedController::SimulatedController(const ControllerOptions& options)
     }
 }
 
+bool SimulatedController::hearingFrame() const {
+    return rx_ != Rx::Hunt && rx_ != Rx::BlockAck && rx_ != Rx::EmptyAck;
+}
+
 bool SimulatedController::plainDataFraming() const {
     return (typeCode_ >= 490 && typeCode_ <= 499) || (typeCode_ >= 600 && typeCode_ <= 699);
 }
@@ -113,8 +117,7 @@ void SimulatedController::advance(std::int64_t nowUs) {
         lineRate_ = pendingRate_->second;
         pendingRate_.reset();
     }
-    const bool midFrame = rx_ != Rx::Hunt && rx_ != Rx::BlockAck && rx_ != Rx::EmptyAck;
-    if (midFrame && now_ - lastRxUs_ >= options_.frameGapUs)
+    if (hearingFrame() && now_ - lastRxUs_ >= options_.frameGapUs)
         abandonFrame(QStringLiteral("frame cut short: silence after %1 bytes").arg(heard_.size()));
     if ((rx_ == Rx::BlockAck || rx_ == Rx::EmptyAck) && now_ >= ackDeadlineUs_) endAckWait();
     // A PC that went quiet while holding the bus loses it, as on a real sub network.

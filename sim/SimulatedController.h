@@ -94,6 +94,8 @@ public:
     bool subLan() const { return isSubPanel(options_.model); }
     bool plainDataFraming() const; // LAN controllers: no 128-byte check sums or 0x06
     bool busHeldByPc() const { return bus_ == Bus::HeldByPc; }
+    // Part of a frame heard, the rest still due.
+    bool hearingFrame() const;
     std::uint8_t settingsByte() const { return settingsByte_; }
 
     QStringList violations() const { return violations_; }

@@ -72,6 +72,23 @@ TEST(SimHost, SubLanIsHeardOnlyAtItsRate) {
     EXPECT_EQ(sim.stop(), 0) << qPrintable(sim.errors);
 }
 
+// A run that closes the line puts its old rate back at once, maybe before the simulator has read
+// the end of the last frame: what was sent before the change still belongs to that frame.
+TEST(SimHost, AFrameEndingJustBeforeARateChangeIsHeardWhole) {
+    SimProcess sim({"--model", "lan490", "--baud", "19200", "--pty"});
+    const int fd = openPty(sim.port, B19200);
+    (void)!::write(fd, TypeCodeRequest.constData(), 8);
+    ::usleep(60'000); // the simulator reads the first part
+    (void)!::write(fd, TypeCodeRequest.constData() + 8, TypeCodeRequest.size() - 8);
+    termios tio{};
+    ::tcgetattr(fd, &tio);
+    ::cfsetspeed(&tio, B9600);
+    ::tcsetattr(fd, TCSANOW, &tio);
+    readPty(fd, 1, 300);
+    ::close(fd);
+    EXPECT_EQ(sim.stop(), 0) << qPrintable(sim.errors);
+}
+
 TEST(SimHost, TcpExchange) {
     SimProcess sim({"--model", "lan490", "--tcp", "0"});
     const QUrl url(sim.port);
