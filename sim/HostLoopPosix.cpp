@@ -120,17 +120,23 @@ bool hostOnPty(SimulatedController& controller) {
     int rate = slaveRate(master);
     controller.lineOpened(rate);
     // The loop looks at the line at least every 20 ms. After a longer gap this process was not
-    // scheduled (a busy machine), and bytes found then may have come at any moment of the gap:
-    // they count from its start, so a pause of ours is never taken for a silence of the PC's.
+    // scheduled (a busy machine): bytes found then may have come at any moment of the gap and
+    // count from its start, and the gap itself is not counted as a silence of the PC's.
     std::int64_t lookedUs = RealClock::instance().nowUs();
     std::array<std::uint8_t, 512> chunk{};
     ssize_t n = 0;
     std::int64_t heardUs = 0;
+    std::int64_t missedUs = 0;
     auto readChunk = [&] {
         n = ::read(master, chunk.data(), chunk.size());
         const std::int64_t now = RealClock::instance().nowUs();
-        heardUs = now - lookedUs > StalledUs ? lookedUs : now;
+        missedUs = now - lookedUs > StalledUs ? now - lookedUs : 0;
+        heardUs = missedUs ? lookedUs : now;
         lookedUs = now;
+    };
+    auto take = [&] {
+        if (n > 0) deliver(controller, chunk.data(), n, heardUs);
+        if (missedUs) controller.overlook(missedUs);
     };
     // Reads what is waiting, following the rate: the program may change it at any time, also
     // while it only listens. A run that closes the line right after its last frame puts its old
@@ -140,13 +146,13 @@ bool hostOnPty(SimulatedController& controller) {
         readChunk();
         if (const int now = slaveRate(master); now != rate) {
             while (n > 0 && controller.hearingFrame()) {
-                deliver(controller, chunk.data(), n, heardUs);
+                take();
                 readChunk();
             }
             rate = now;
             controller.lineOpened(rate);
         }
-        if (n > 0) deliver(controller, chunk.data(), n, heardUs);
+        take();
         return n > 0;
     };
     while (!stopRequested) {

@@ -75,6 +75,11 @@ bool SimulatedController::hearingFrame() const {
     return rx_ != Rx::Hunt && rx_ != Rx::BlockAck && rx_ != Rx::EmptyAck;
 }
 
+void SimulatedController::overlook(std::int64_t gapUs) {
+    if (hearingFrame()) lastRxUs_ += gapUs;
+    if (rx_ == Rx::BlockAck || rx_ == Rx::EmptyAck) ackDeadlineUs_ += gapUs;
+}
+
 bool SimulatedController::plainDataFraming() const {
     return (typeCode_ >= 490 && typeCode_ <= 499) || (typeCode_ >= 600 && typeCode_ <= 699);
 }

@@ -96,6 +96,9 @@ public:
     bool busHeldByPc() const { return bus_ == Bus::HeldByPc; }
     // Part of a frame heard, the rest still due.
     bool hearingFrame() const;
+    // The host could not look at the line for `gapUs` (its process was not scheduled). That time
+    // is no silence of the PC's, which on the same busy machine most likely did not run either.
+    void overlook(std::int64_t gapUs);
     std::uint8_t settingsByte() const { return settingsByte_; }
 
     QStringList violations() const { return violations_; }

@@ -1,6 +1,7 @@
 // vtl-cli history, undo and restore --backup-first against vtl-sim on a pseudo-terminal, in real
 // time: a changed setting comes back, another controller is refused, a restore is backed up first.
 #include "tests/support/Processes.h"
+#include "tests/support/SimComplaints.h"
 
 #include <QDir>
 #include <QFile>
@@ -133,12 +134,16 @@ TEST(RestoreEndToEnd, BacksUpFirstAndStartsOnlyWhenThatBackupIsComplete) {
     SimProcess sim(QStringLiteral(VTL_SIM_EXE),
                    {"--model", "sub4000", "--address", "7", "--baud", "38400", "--pty"});
     ASSERT_FALSE(sim.port.isEmpty());
-    const auto run = [&sim](QStringList args) {
-        return runProgram(QStringLiteral(VTL_CLI_EXE), args << "--port" << sim.port << "--code"
-                                                            << "QOV"
-                                                            << "--sub-lan"
-                                                            << "--baud"
-                                                            << "38400");
+    QString programErrors;
+    const auto run = [&sim, &programErrors](QStringList args) {
+        const RunResult result =
+            runProgram(QStringLiteral(VTL_CLI_EXE), args << "--port" << sim.port << "--code"
+                                                         << "QOV"
+                                                         << "--sub-lan"
+                                                         << "--baud"
+                                                         << "38400");
+        programErrors += result.err;
+        return result;
     };
     const QString file = dir.filePath("PANEL7.PNL");
     ASSERT_EQ(run({"backup", "--out", file}).exitCode, 0);
@@ -179,7 +184,8 @@ TEST(RestoreEndToEnd, BacksUpFirstAndStartsOnlyWhenThatBackupIsComplete) {
     ASSERT_EQ(kept.size(), 1);
     EXPECT_EQ(kept[0].toObject()["operation"].toString(), "restore");
     EXPECT_EQ(kept[0].toObject()["backup"].toString(), backup);
-    EXPECT_EQ(sim.stop(), 0) << qPrintable(sim.errors);
+    const QStringList complaints = stopAndExplain(sim, programErrors);
+    EXPECT_TRUE(complaints.isEmpty()) << qPrintable(complaints.join('\n'));
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -85,6 +86,23 @@ TEST(SimHost, AFrameEndingJustBeforeARateChangeIsHeardWhole) {
     ::cfsetspeed(&tio, B9600);
     ::tcsetattr(fd, TCSANOW, &tio);
     readPty(fd, 1, 300);
+    ::close(fd);
+    EXPECT_EQ(sim.stop(), 0) << qPrintable(sim.errors);
+}
+
+// On a busy machine the simulator itself may not run for a while; that is no silence of the PC's.
+TEST(SimHost, TimeTheSimulatorDidNotRunIsNoSilenceOfThePc) {
+    SimProcess sim({"--model", "lan490", "--baud", "19200", "--pty"});
+    const int fd = openPty(sim.port, B19200);
+    (void)!::write(fd, TypeCodeRequest.constData(), 8);
+    ::usleep(60'000); // the simulator reads the first part
+    const auto pid = pid_t(sim.process.processId());
+    ::kill(pid, SIGSTOP);
+    ::usleep(400'000); // longer than the silence that ends a frame
+    ::kill(pid, SIGCONT);
+    ::usleep(20'000);
+    (void)!::write(fd, TypeCodeRequest.constData() + 8, TypeCodeRequest.size() - 8);
+    EXPECT_FALSE(readPty(fd, 1).isEmpty()); // the answer
     ::close(fd);
     EXPECT_EQ(sim.stop(), 0) << qPrintable(sim.errors);
 }
