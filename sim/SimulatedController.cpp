@@ -16,6 +16,8 @@ const QByteArray SubPreamble("EEE\x0E\x0F", 5);
 constexpr std::int64_t AckWaitUs = 1'000'000;
 constexpr std::int64_t CatchUpUs = 1'000'000;
 constexpr int MaxUntakenBytes = 4096;
+// The PC reads for our 0x06 110 ms at a time: a 0x06 later than this may come after it gave up.
+constexpr std::int64_t LateAckUs = 100'000;
 constexpr int MaxFrames = 20000;
 
 QString hex(std::uint8_t byte) {
@@ -148,6 +150,10 @@ std::optional<std::uint8_t> SimulatedController::transmit() {
     if (out_.empty() || out_.front().dueUs > now_ || !lineOpen_) return std::nullopt;
     const OutByte b = out_.front();
     out_.pop_front();
+    if (b.dueUs == midWriteAckDueUs_) {
+        midWriteAckLate_ = now_ - b.dueUs > LateAckUs;
+        midWriteAckDueUs_ = -1;
+    }
     // A receiver set to another rate hears noise, never the bytes.
     if (b.rate != pcRate_) return std::uint8_t(0x00);
     return b.byte;
@@ -179,6 +185,15 @@ void SimulatedController::receive(std::uint8_t byte, std::int64_t nowUs) {
         return;
     }
     lastRxUs_ = now_;
+    // The PC sends the data of a write only once it has our 0x06 (an empty write's length comes
+    // straight away). A byte that comes before that 0x06 went out (this process had not run) is the
+    // PC asking again after giving up on it.
+    if (midWriteAckDueUs_ >= 0 && ((rx_ == Rx::LengthLow && byte != 0) || rx_ == Rx::Data)) {
+        abandonFrame(QStringLiteral("%1 before our 0x06 had gone out").arg(hex(byte)));
+        out_.clear();
+        hunt(byte);
+        return;
+    }
     const QByteArray& preamble = subLan() ? SubPreamble : LanPreamble;
     switch (rx_) {
     case Rx::Hunt:
@@ -231,6 +246,11 @@ void SimulatedController::receive(std::uint8_t byte, std::int64_t nowUs) {
     case Rx::LengthHigh:
         heard_ += char(byte);
         length_ |= byte << 8;
+        if (length_ > 4096 && midWriteAckLate_) {
+            // Most likely the preamble of the PC's next try: the frame is lost either way.
+            abandonFrame(QStringLiteral("write of %1 bytes, more than 4096").arg(length_));
+            break;
+        }
         if (length_ > 4096)
             violation(QStringLiteral("write of %1 bytes, more than 4096").arg(length_));
         data_.clear();
@@ -255,7 +275,8 @@ void SimulatedController::receive(std::uint8_t byte, std::int64_t nowUs) {
             break;
         }
         if (forMe_)
-            send(QByteArray(1, 0x06), QStringLiteral("block ack"), now_ + options_.responseDelayUs);
+            midWriteAckDueUs_ = send(QByteArray(1, 0x06), QStringLiteral("block ack"),
+                                     now_ + options_.responseDelayUs);
         if (data_.size() == length_)
             completeFrame();
         else
@@ -311,6 +332,8 @@ void SimulatedController::receive(std::uint8_t byte, std::int64_t nowUs) {
 
 void SimulatedController::hunt(std::uint8_t byte) {
     const QByteArray& preamble = subLan() ? SubPreamble : LanPreamble;
+    midWriteAckDueUs_ = -1;
+    midWriteAckLate_ = false;
     if (byte == std::uint8_t(preamble[0])) {
         rx_ = Rx::Preamble;
         preambleIndex_ = 1;
@@ -342,7 +365,7 @@ void SimulatedController::frameHeaderDone() {
     const Faults* f = activeFaults();
     const bool silent = f && (f->noAnswer || f->dropAnswer);
     if (forMe_ && !subLan() && !plainDataFraming() && !silent)
-        send(QByteArray(1, 0x06), QStringLiteral("header ack"), answerTimeUs());
+        midWriteAckDueUs_ = send(QByteArray(1, 0x06), QStringLiteral("header ack"), answerTimeUs());
 }
 
 void SimulatedController::dataByte(std::uint8_t byte) {
@@ -410,7 +433,9 @@ std::int64_t SimulatedController::pcQuietSinceUs() const {
 }
 
 void SimulatedController::abandonFrame(const QString& why) {
-    violation(why);
+    // A frame that breaks after our 0x06 went out late is most likely the PC's next try.
+    violation(midWriteAckLate_ ? why + QStringLiteral(" after our 0x06 went out late") : why);
+    midWriteAckLate_ = false;
     if (!heard_.isEmpty())
         record({heardStartUs_, now_, FrameRecord::Direction::Heard, heard_,
                 QStringLiteral("rejected")});

@@ -204,6 +204,10 @@ private:
     std::uint8_t running8_ = 0;
     std::uint16_t sum16_ = 0;
     std::uint16_t heardSum_ = 0;
+    // Our 0x06 in the middle of a write (after its header or a 128-byte block): when it is due
+    // while it waits to go out (else -1), and whether it went out too late for a PC still waiting.
+    std::int64_t midWriteAckDueUs_ = -1;
+    bool midWriteAckLate_ = false;
 
     // reply in progress (main panels send it in 128-byte parts)
     QByteArray replyData_;

@@ -15,6 +15,10 @@ const QString CutShort =
                    "violation: 20 us: broken preamble: 0x44 at position 1\n");
 const QString Stray = QStringLiteral("violation: 30 us: stray byte 0x06 between frames\n");
 const QString WrongSum = QStringLiteral("violation: 40 us: data sum 12, expected 13\n");
+const QString AckHeldUp =
+    QStringLiteral("violation: 50 us: 0x41 before our 0x06 had gone out\n"
+                   "violation: 60 us: block check 0x24 after data byte 128, expected 0xda after "
+                   "our 0x06 went out late\n");
 
 struct Row {
     const char* name;
@@ -35,11 +39,12 @@ INSTANTIATE_TEST_SUITE_P(
     Table, SimComplaints,
     ::testing::Values(Row{"clean", QStringLiteral("dropped write 116/0/0\n"), {}, 0},
                       Row{"ack_due_after_a_retry", AckDue, Retry, 0},
-                      Row{"ack_due_without_a_retry", AckDue, {}, 2},
-                      Row{"two_marks_one_retry", AckDue + AckDue, Retry, 3},
+                      Row{"ack_due_without_a_retry", AckDue, {}, 3},
+                      Row{"two_marks_one_retry", AckDue + AckDue, Retry, 4},
+                      Row{"our_own_held_up_ack_after_two_retries", AckHeldUp, Retry + Retry, 0},
                       Row{"cut_short_and_its_noise_after_a_retry", CutShort, Retry, 0},
-                      Row{"noise_alone", Stray, Retry, 1},
-                      Row{"wrong_sum_despite_retries", AckDue + WrongSum, Retry + Retry, 1}),
+                      Row{"noise_alone", Stray, Retry, 2},
+                      Row{"wrong_sum_despite_retries", AckDue + WrongSum, Retry + Retry, 2}),
     [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace

@@ -95,6 +95,7 @@ TEST(SimulatedController, BadFramesAreRecordedAndNotAnswered) {
         SimLine line(modelAt(row.model));
         const QByteArray before = line.sim.peek({1, 0, 0});
         line.send(lanRequest(127, 101, 0, 0));
+        if (row.model == Model::Main) line.read(1, 300); // its 0x06 before the data
         line.send(row.bytes);
         line.read();
         ASSERT_EQ(line.sim.violations().size(), 1) << row.name;
@@ -107,6 +108,35 @@ TEST(SimulatedController, BadFramesAreRecordedAndNotAnswered) {
     line.send(QByteArray("AAAA12345") + bytesOf({0x7F}));
     EXPECT_TRUE(line.read().isEmpty());
     EXPECT_TRUE(line.sim.violations().value(0).contains("broken preamble: 0x31 at position 4"));
+}
+
+// A PC that gave up waiting for the 0x06 after a write's header asks again from the start: the
+// controller must not take that request for the write's data, or say why when it could not know.
+TEST(SimulatedController, AWriteGivenUpBeforeOurLateAckIsNotTakenForItsData) {
+    const QByteArray write = lanRequest(127, 101, 0, 0);
+    const QByteArray rest = le16(4) + withCheck(bytesOf({1, 2, 3, 4}));
+    {
+        SimLine line(modelAt(Model::Main));
+        line.send(write); // our 0x06 has not gone out when the PC asks again
+        line.send(write);
+        EXPECT_EQ(hex(line.read(1, 300)), "06");
+        line.send(rest);
+        EXPECT_EQ(hex(line.read()), "01");
+        EXPECT_EQ(line.sim.peek({1, 0, 0}).left(4), bytesOf({1, 2, 3, 4}));
+        ASSERT_EQ(line.sim.violations().size(), 1);
+        EXPECT_TRUE(line.sim.violations()[0].contains("0x41 before our 0x06 had gone out"));
+    }
+    SimLine line(modelAt(Model::Main));
+    line.send(write);
+    // This process did not run for 250 ms: our 0x06 goes out after the PC stopped waiting for it.
+    line.clock.sleepMs(250);
+    line.sim.overlook(250'000);
+    EXPECT_EQ(hex(line.read(1, 300)), "06");
+    line.send(write);
+    line.read();
+    EXPECT_TRUE(line.sim.violations().value(0).contains(
+        "write of 16705 bytes, more than 4096 after our 0x06 went out late"))
+        << qPrintable(line.sim.violations().join('\n'));
 }
 
 TEST(SimulatedController, SilentAtAnotherRate) {
