@@ -80,6 +80,7 @@ bool SimulatedController::hearingFrame() const {
 void SimulatedController::overlook(std::int64_t gapUs) {
     if (hearingFrame()) lastRxUs_ += gapUs;
     if (rx_ == Rx::BlockAck || rx_ == Rx::EmptyAck) ackDeadlineUs_ += gapUs;
+    if (bus_ == Bus::PollWait) pollDeadlineUs_ += gapUs;
 }
 
 bool SimulatedController::plainDataFraming() const {
@@ -150,6 +151,9 @@ std::optional<std::uint8_t> SimulatedController::transmit() {
     if (out_.empty() || out_.front().dueUs > now_ || !lineOpen_) return std::nullopt;
     const OutByte b = out_.front();
     out_.pop_front();
+    // The PC's time to answer a poll counts from when the poll went out, however late.
+    if (bus_ == Bus::PollWait && b.dueUs == pollEndUs_)
+        pollDeadlineUs_ = std::max(pollDeadlineUs_, now_ + options_.pollWindowUs);
     if (b.dueUs == midWriteAckDueUs_) {
         midWriteAckLate_ = now_ - b.dueUs > LateAckUs;
         midWriteAckDueUs_ = -1;
@@ -678,7 +682,8 @@ void SimulatedController::busTick() {
     if (!subLan()) return;
     if (nextTalkUs_ < 0 || nextTalkUs_ < now_ - CatchUpUs) nextTalkUs_ = now_;
     for (;;) {
-        if (bus_ == Bus::PollWait && pollDeadlineUs_ <= now_) {
+        const bool pollQueued = !out_.empty() && out_.front().dueUs <= pollEndUs_;
+        if (bus_ == Bus::PollWait && pollDeadlineUs_ <= now_ && !pollQueued) {
             bus_ = Bus::Talking;
             nextTalkUs_ = std::max(nextTalkUs_, pollDeadlineUs_);
             pollDeadlineUs_ = Idle;
@@ -717,6 +722,7 @@ void SimulatedController::talkSlot() {
     nextTalkUs_ = at + std::max(options_.talkIntervalUs, end - at + 2000);
     if (poll) {
         bus_ = Bus::PollWait;
+        pollEndUs_ = end;
         pollDeadlineUs_ = end + options_.pollWindowUs;
     }
 }

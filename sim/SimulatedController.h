@@ -233,6 +233,7 @@ private:
     Bus bus_ = Bus::Talking;
     std::int64_t nextTalkUs_ = -1;
     std::int64_t pollDeadlineUs_ = LinePeer::Idle;
+    std::int64_t pollEndUs_ = -1; // when the last byte of our latest poll is due
     int slot_ = 0;
     int ownFrames_ = 0;
 

@@ -93,6 +93,22 @@ TEST(SubLan, PollServeReleaseCycle) {
     EXPECT_TRUE(line.sim.violations().isEmpty()) << qPrintable(line.sim.violations().join('\n'));
 }
 
+// A poll this process could not put on the line in time still gives the PC its whole window.
+TEST(SubLan, APollThatGoesOutLateIsStillAnswerable) {
+    SimLine line(sub());
+    const QByteArray pollStart = QByteArray("EEE\x0E\x0F\x00\x05", 7);
+    QByteArray heard;
+    while (!heard.endsWith(pollStart) && heard.size() < 4000)
+        if (auto b = line.pipe.readByte(110)) heard += char(*b);
+    ASSERT_TRUE(heard.endsWith(pollStart));
+    line.clock.sleepMs(400); // nothing taken from the controller meanwhile
+    EXPECT_EQ(line.read(4, 110).size(), 4);
+    line.send(bytesOf({1, 1}));
+    line.send(subRequest(254, 26, 0, 0) + bytesOf({0xFF}));
+    EXPECT_EQ(hex(line.read(13, 300)), "45 45 45 0e 0f 00 05 7e 05 00 88 00 00");
+    EXPECT_TRUE(line.sim.violations().isEmpty()) << qPrintable(line.sim.violations().join('\n'));
+}
+
 TEST(SubLan, BreachesOfTheBusAreRecorded) {
     SimLine line(sub());
     line.send(subRequest(5, 38, 0, 0)); // not polled
