@@ -250,13 +250,15 @@ void SimulatedController::receive(std::uint8_t byte, std::int64_t nowUs) {
     case Rx::LengthHigh:
         heard_ += char(byte);
         length_ |= byte << 8;
-        if (length_ > 4096 && midWriteAckLate_) {
-            // Most likely the preamble of the PC's next try: the frame is lost either way.
-            abandonFrame(QStringLiteral("write of %1 bytes, more than 4096").arg(length_));
-            break;
+        if (length_ > 4096) {
+            const QString why = QStringLiteral("write of %1 bytes, more than 4096").arg(length_);
+            // After our late 0x06, most likely the PC's next try: the frame is lost.
+            if (midWriteAckLate_) {
+                abandonFrame(why);
+                break;
+            }
+            violation(why);
         }
-        if (length_ > 4096)
-            violation(QStringLiteral("write of %1 bytes, more than 4096").arg(length_));
         data_.clear();
         running8_ = 0;
         sum16_ = 0;
