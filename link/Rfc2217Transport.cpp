@@ -13,6 +13,16 @@ using Codec = TelnetComPortCodec;
 // most.
 constexpr std::size_t KeptConfirmations = 16;
 
+constexpr int FirstTurnAwayPauseMs = 100;
+
+// What a server that hangs up wrote to us ("Port already in use"), when it is plain text.
+QString serverText(const QByteArray& bytes) {
+    const bool plain = std::all_of(bytes.begin(), bytes.end(), [](char c) {
+        return (c >= 0x20 && c < 0x7F) || c == '\r' || c == '\n' || c == '\t';
+    });
+    return plain ? QString::fromLatin1(bytes).simplified().left(80) : QString();
+}
+
 } // namespace
 
 Rfc2217Transport::Rfc2217Transport(QString host, quint16 port, Clock& clock)
@@ -27,24 +37,45 @@ QString Rfc2217Transport::errorText() const {
 }
 
 bool Rfc2217Transport::open(std::int32_t baudRate) {
+    // A server still closing an earlier session (ser2net among them) takes the new one, says the
+    // port is in use and hangs up: that is a "not yet", tried again as a refused connect is.
+    const std::int64_t giveUpUs = clock_.nowUs() + std::int64_t(TurnAwayPatienceMs) * 1000;
+    int pauseMs = FirstTurnAwayPauseMs;
+    for (;;) {
+        if (!socket_.connectToServer()) return false;
+        if (setUp(baudRate)) {
+            setDtr(false);
+            return true;
+        }
+        agreed_ = false;
+        const bool turnedAway = !socket_.isOpen(); // a refusal comes on an open session
+        const QString said = serverText(in_.data);
+        socket_.close();
+        if (!turnedAway) return false;
+        if (clock_.nowUs() + pauseMs * 1000 > giveUpUs) {
+            if (!said.isEmpty())
+                error_ = QStringLiteral("%1 closed the session: %2").arg(socket_.address(), said);
+            return false;
+        }
+        qCInfo(lcLink).noquote() << socket_.address() << "closed the session while it was set up"
+                                 << (said.isEmpty() ? QString() : "(" + said + ")")
+                                 << "- trying again in" << pauseMs << "ms";
+        clock_.sleepMs(pauseMs);
+        pauseMs *= 2;
+    }
+}
+
+bool Rfc2217Transport::setUp(std::int32_t baudRate) {
     agreed_ = false;
     error_.clear();
     codec_ = {};
     in_ = {};
     next_ = 0;
     unanswered_ = {};
-    if (!socket_.connectToServer()) return false;
-    const bool ready = negotiate() && setRate(baudRate) &&
-                       setByte(Request::SetDataSize, 8, "8 data bits") &&
-                       setByte(Request::SetParity, Codec::ParityNone, "no parity") &&
-                       setByte(Request::SetStopSize, Codec::OneStopBit, "one stop bit");
-    if (!ready) {
-        agreed_ = false;
-        socket_.close();
-        return false;
-    }
-    setDtr(false);
-    return true;
+    return negotiate() && setRate(baudRate) &&
+           setByte(Request::SetDataSize, 8, "8 data bits") &&
+           setByte(Request::SetParity, Codec::ParityNone, "no parity") &&
+           setByte(Request::SetStopSize, Codec::OneStopBit, "one stop bit");
 }
 
 bool Rfc2217Transport::negotiate() {

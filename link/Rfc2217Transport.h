@@ -14,6 +14,8 @@ class Rfc2217Transport final : public Transport {
 public:
     // How long a request waits for the server's answer.
     static constexpr int ConfirmTimeoutMs = 500;
+    // How long a server that hangs up while a session is set up is tried again.
+    static constexpr int TurnAwayPatienceMs = 5000;
 
     Rfc2217Transport(QString host, quint16 port, Clock& clock = RealClock::instance());
 
@@ -34,6 +36,8 @@ public:
 
 private:
     using Request = TelnetComPortCodec::Request;
+    // A new session's option agreement and line format; false when any is refused or lost.
+    bool setUp(std::int32_t baudRate);
     bool negotiate();
     // Sends a request and waits (bounded) for its answer; nullopt when none came in time.
     std::optional<QByteArray> ask(const QByteArray& request, Request kind);
