@@ -72,8 +72,7 @@ bool Rfc2217Transport::setUp(std::int32_t baudRate) {
     in_ = {};
     next_ = 0;
     unanswered_ = {};
-    return negotiate() && setRate(baudRate) &&
-           setByte(Request::SetDataSize, 8, "8 data bits") &&
+    return negotiate() && setRate(baudRate) && setByte(Request::SetDataSize, 8, "8 data bits") &&
            setByte(Request::SetParity, Codec::ParityNone, "no parity") &&
            setByte(Request::SetStopSize, Codec::OneStopBit, "one stop bit");
 }
