@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 
 #include <array>
+#include <cmath>
 #include <utility>
 
 namespace vtl {
@@ -29,7 +30,8 @@ constexpr std::array<std::pair<WriteOperation, const char*>, 6> OperationNames{{
 std::optional<int> integer(const QJsonValue& value, int low, int high) {
     if (!value.isDouble()) return std::nullopt;
     const double d = value.toDouble();
-    if (d != double(qint64(d)) || d < low || d > high) return std::nullopt;
+    // The range first: a number past any integer has no integer to compare with.
+    if (!(d >= low && d <= high) || d != std::floor(d)) return std::nullopt;
     return int(d);
 }
 
