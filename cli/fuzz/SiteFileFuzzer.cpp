@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(cli::portProblem(row.port).isEmpty());
         check(row.baudPosition >= 0 && row.baudPosition <= 8);
         check(row.code == OrdinaryAccessCode || row.code == PrivilegedAccessCode);
-        const int highest = row.subLan ? SubPanelMaxAddress : 125;
+        const int highest = row.subLan ? SubPanelMaxAddress : 125; // the main panel's box
         check(!row.address || (*row.address >= 1 && *row.address <= highest));
 
         check(!names.contains(row.name.toLower()));
