@@ -129,6 +129,14 @@ const BadSite BadSites[] = {
      {"line 2: baud must be auto or one of 115200, 57600, 38400, 19200, 9600, 4800, 2400, 1200, "
       "not \"fast\"",
       "line 4: framing must be lan or sub-lan, not \"bus\""}},
+    // A name found twice is told after the rows are read; it still comes before line 10's.
+    {"OrderedByLineNumberNotByText",
+     "A1,COM1,lan,auto,,QOV\nA2,COM2,lan,auto,,QOV\nA3,COM3,lan,auto,,QOV\nA4,COM4,lan,auto,,QOV\n"
+     "A5,COM5,lan,auto,,QOV\nA6,COM6,lan,auto,,QOV\nA7,COM7,lan,auto,,QOV\nA1,COM8,lan,auto,,QOV\n"
+     "B,COM9,lan,fast,,QOV\n",
+     {"line 9: name \"A1\" is already on line 2",
+      "line 10: baud must be auto or one of 115200, 57600, 38400, 19200, 9600, 4800, 2400, 1200, "
+      "not \"fast\""}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, BadSiteFiles, ::testing::ValuesIn(BadSites),

@@ -75,6 +75,11 @@ TEST(SnapshotFile, RefusesWhatIsNoSnapshotOfThisVersion) {
          changed("0302060c180c0105", QByteArray(2 * 4097, 'a').constData()), "a record is damaged"},
         {"moves to no address", changed("\"moves-to\": 6", "\"moves-to\": -1"),
          "moves-to is no address"},
+        // Numbers past any integer are refused by their range, never converted.
+        {"a version past any integer", changed("\"version\": 1", "\"version\": 2.2e40"),
+         "snapshot version 2.2e+40; this program reads version 1"},
+        {"an address past any integer", changed("\"address\": 5", "\"address\": -1e300"),
+         "the controller is not described"},
     };
     for (const Row& row : rows) {
         QString why;
