@@ -30,15 +30,21 @@ QStringList templateControllerKinds() {
 }
 
 TemplateRead readSettingsTemplate(const QString& path, const QStringList& describing) {
-    TemplateRead read;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
+        TemplateRead read;
         read.problem = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
         read.unreadable = true;
         return read;
     }
+    return parseSettingsTemplate(file.readAll(), path, describing);
+}
+
+TemplateRead parseSettingsTemplate(const QByteArray& bytes, const QString& path,
+                                   const QStringList& describing) {
+    TemplateRead read;
     QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
     if (!document.isObject()) {
         read.problem =
             QStringLiteral("%1 is not a settings template (a JSON object as --json "

@@ -25,6 +25,9 @@ struct TemplateRead {
 
 // Reads a template; `describing` are the keys that describe the controller.
 TemplateRead readSettingsTemplate(const QString& path, const QStringList& describing);
+// The same for a template's bytes; `path` names it in the problems.
+TemplateRead parseSettingsTemplate(const QByteArray& bytes, const QString& path,
+                                   const QStringList& describing);
 
 // The kinds of controller a settings template may name.
 QStringList templateControllerKinds();
