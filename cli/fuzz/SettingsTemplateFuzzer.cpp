@@ -17,6 +17,9 @@
 #include "panels/SubPanelOperations.h"
 #include "sim/SimulatedController.h"
 
+#include <QDir>
+#include <QTemporaryDir>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -150,10 +153,20 @@ cli::SettingLines readBack(Line& line, std::int32_t lineRate, SettingsCommand co
     return opened->lines();
 }
 
-} // namespace
+// Each send keeps a snapshot first: in a folder of the target's own, emptied after each run.
+QTemporaryDir& historyFolder() {
+    static QTemporaryDir folder;
+    return folder;
+}
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size == 0) return 0;
+void emptyHistoryFolder() {
+    const QString path = historyFolder().path() + QStringLiteral("/history");
+    if (QDir(path).exists()) QDir(path).removeRecursively();
+}
+
+// One template on one controller, from reading it to reading the controller again.
+void runTemplate(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return;
     const sim::Model model = Models[data[0] % 9];
     const SettingsCommand command = Commands[(data[0] / 9) % 3];
     const bool subLan = sim::isSubPanel(model);
@@ -164,26 +177,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         text, QStringLiteral("t.json"), cli::descriptiveKeys(command, subLan));
     if (!read.settings) {
         check(!read.problem.isEmpty());
-        return 0;
+        return;
     }
     const cli::SettingsTemplate& settings = *read.settings;
     if (settings.controller && (*settings.controller == QLatin1String("sub panel")) != subLan)
-        return 0;
+        return;
     for (const auto& [key, value] : settings.changes) {
         check(!cli::descriptiveKeys(command, subLan).contains(key));
-        if (!cli::settingProblem(command, subLan, key, value).isEmpty()) return 0;
+        if (!cli::settingProblem(command, subLan, key, value).isEmpty()) return;
     }
-    if (!cli::changesProblem(command, settings.changes).isEmpty()) return 0;
+    if (!cli::changesProblem(command, settings.changes).isEmpty()) return;
 
     Line line(model);
     Run run(line, data[0] >= 27 * 4);
     const auto window = run.connect(3, subLan); // 38400
     check(window.has_value());
-    if (settings.controller && *settings.controller != kindOf(run.state, *window)) return 0;
+    if (settings.controller && *settings.controller != kindOf(run.state, *window)) return;
     QString why;
     const auto opened =
         cli::openSettingsWindow(command, *window, run.session, run.mainMemory, run.subMemory, why);
-    if (!opened) return 0;
+    if (!opened) return;
 
     const QByteArray memoryBefore = line.controller.memory().dump();
     const int messagesBefore = run.ui.messages;
@@ -192,14 +205,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(line.controller.violations().isEmpty());
     using Status = cli::SettingsResult::Status;
     if (result.status == Status::Failed) {
+        // On a line without faults only a check or a question answered No stops a send: it says
+        // why and comes before the first write.
         check(!result.why.isEmpty() || run.ui.messages > messagesBefore);
-        return 0;
+        check(line.controller.memory().dump() == memoryBefore);
+        return;
     }
     if (!result.sent) {
         // Refused, or nothing to change: nothing written.
         check(result.status == Status::Refused || result.differences.isEmpty());
         check(line.controller.memory().dump() == memoryBefore);
-        return 0;
+        return;
     }
     check(!result.differences.isEmpty());
 
@@ -224,5 +240,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                          qPrintable(now->text));
         check(kept);
     }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    check(historyFolder().isValid());
+    qputenv("VTL_HISTORY_DIR", (historyFolder().path() + QStringLiteral("/history")).toLocal8Bit());
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    runTemplate(data, size);
+    emptyHistoryFolder();
     return 0;
 }
