@@ -133,7 +133,8 @@ QString lanSettingProblem(const QString& key, const QString& value) {
             !why.isEmpty())
             return refuse(why);
     } else if (key == QLatin1String("cards")) {
-        static const QRegularExpression letters(QStringLiteral("^[UIO]{8}$"));
+        static const QRegularExpression letters(
+            QRegularExpression::anchoredPattern(QStringLiteral("[UIO]{8}")));
         if (!letters.match(value).hasMatch()) return refuse(QStringLiteral("eight of U, I, O"));
     } else if (key == QLatin1String("smtp")) {
         if (!parseIpv4Address(value))

@@ -215,8 +215,9 @@ QString fileNameProblem(const QString& name) {
 
 QString portProblem(const QString& port) {
     if (port.isEmpty()) return QStringLiteral("no port");
-    static const QRegularExpression com(QStringLiteral("^COM[1-9][0-9]{0,2}$"),
-                                        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression com(
+        QRegularExpression::anchoredPattern(QStringLiteral("COM[1-9][0-9]{0,2}")),
+        QRegularExpression::CaseInsensitiveOption);
     if (port.contains(QLatin1String("://"))) {
         if (isDeviceServer(port, nullptr, nullptr)) return {};
         return QStringLiteral("port \"%1\" must be tcp://HOST:PORT or rfc2217://HOST:PORT")

@@ -19,9 +19,10 @@ namespace vtl::cli {
 namespace {
 
 QRegularExpression backupPattern(const QString& name) {
-    return QRegularExpression(QStringLiteral("^%1-(\\d{8})-(\\d{4})(?:-(\\d+))?\\.PNL$")
-                                  .arg(QRegularExpression::escape(name)),
-                              QRegularExpression::CaseInsensitiveOption);
+    return QRegularExpression(
+        QRegularExpression::anchoredPattern(QStringLiteral("%1-(\\d{8})-(\\d{4})(?:-(\\d+))?\\.PNL")
+                                                .arg(QRegularExpression::escape(name))),
+        QRegularExpression::CaseInsensitiveOption);
 }
 
 QString firmwareOf(std::uint32_t typeCode) {

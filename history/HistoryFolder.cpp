@@ -30,7 +30,8 @@ QString newId(const QDateTime& time) {
 }
 
 bool isId(const QString& id) {
-    static const QRegularExpression pattern(QStringLiteral("^\\d{8}-\\d{6}-[0-9a-f]{4}$"));
+    static const QRegularExpression pattern(
+        QRegularExpression::anchoredPattern(QStringLiteral("\\d{8}-\\d{6}-[0-9a-f]{4}")));
     return pattern.match(id).hasMatch();
 }
 

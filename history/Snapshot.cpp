@@ -58,7 +58,8 @@ std::optional<SnapshotRecord> recordFromJson(const QJsonObject& o) {
     r.replyPoint = std::uint8_t(*bytes[4]);
     r.replyTable = std::uint8_t(*bytes[5]);
     const QString hex = o.value(QLatin1String("data")).toString();
-    static const QRegularExpression hexDigits(QStringLiteral("^([0-9a-f]{2})*$"));
+    static const QRegularExpression hexDigits(
+        QRegularExpression::anchoredPattern(QStringLiteral("([0-9a-f]{2})*")));
     if (!o.value(QLatin1String("data")).isString() || !hexDigits.match(hex).hasMatch())
         return std::nullopt;
     r.data = QByteArray::fromHex(hex.toLatin1());

@@ -166,6 +166,7 @@ TEST(CheckedBeforeConnecting, BadSetsAreUsageErrorsAndConnectToNothing) {
              Row{{"settings", "--set", "modem-string=AT\tZ"}, "up to 32 plain characters"},
              Row{{"settings", "--set", "mcquay-password=123456789"}, "up to 8 plain characters"},
              Row{{"settings", "--set", "cards=IIX"}, "cards takes eight of U, I, O"},
+             Row{{"settings", "--set", "cards=UUUUUUUI\n"}, "cards takes eight of U, I, O"},
              Row{{"settings", "--set", "computer-a=300"}, "computer-a takes"},
              Row{{"settings", "--set", "firmware=9.99"},
                  "firmware describes the controller and cannot be set"},

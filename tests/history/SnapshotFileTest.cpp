@@ -71,6 +71,8 @@ TEST(SnapshotFile, RefusesWhatIsNoSnapshotOfThisVersion) {
         {"a record byte over 255", changed("\"command\": 38", "\"command\": 300"),
          "a record is damaged"},
         {"odd hex", changed("0302060c180c0105", "0302060c180c010"), "a record is damaged"},
+        {"hex and a line break", changed("0302060c180c0105", "0302060c180c0105\\n"),
+         "a record is damaged"},
         {"more data than a reply brings",
          changed("0302060c180c0105", QByteArray(2 * 4097, 'a').constData()), "a record is damaged"},
         {"moves to no address", changed("\"moves-to\": 6", "\"moves-to\": -1"),
