@@ -167,8 +167,10 @@ void emptyHistoryFolder() {
 // One template on one controller, from reading it to reading the controller again.
 void runTemplate(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return;
+    // 27 pairs of controller and command; from 108 on (four rounds of them) questions get Yes.
     const sim::Model model = Models[data[0] % 9];
     const SettingsCommand command = Commands[(data[0] / 9) % 3];
+    const bool answerYes = data[0] >= 27 * 4;
     const bool subLan = sim::isSubPanel(model);
     const QByteArray text(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
 
@@ -189,7 +191,7 @@ void runTemplate(const std::uint8_t* data, std::size_t size) {
     if (!cli::changesProblem(command, settings.changes).isEmpty()) return;
 
     Line line(model);
-    Run run(line, data[0] >= 27 * 4);
+    Run run(line, answerYes);
     const auto window = run.connect(3, subLan); // 38400
     check(window.has_value());
     if (settings.controller && *settings.controller != kindOf(run.state, *window)) return;
