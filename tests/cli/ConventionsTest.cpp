@@ -89,7 +89,7 @@ TEST(Conventions, ExitStatusAndFirstLineOfEachOutcome) {
 
 TEST(Conventions, APortThatCannotBeOneIsAUsageErrorNamingTheForms) {
     for (const char* port : {"tcp://127.0.0.1:99999", "udp://10.0.0.5:4001", "tcp://10.0.0.5",
-                             "rfc2217://:4001", "ttyUSB0", ""}) {
+                             "rfc2217://:4001", "ttyUSB0", "COM3\n", ""}) {
         const RunResult run = cli({"identify", "--port", port, "--code", "QOV"});
         EXPECT_EQ(run.exitCode, 2) << port;
         EXPECT_EQ(run.err, QStringLiteral("vtl-cli identify: --port takes a device (/dev/ttyUSB0, "

@@ -117,6 +117,9 @@ TEST(HistoryFolder, KeepsEachSnapshotInAFileOfItsOwnAndListsThemNewestFirst) {
     EXPECT_EQ(folder.load(older.id, &why)->records, older.records);
     EXPECT_FALSE(folder.load(QStringLiteral("../VTL"), &why));
     EXPECT_EQ(why, QStringLiteral("\"../VTL\" is not a snapshot id (YYYYMMDD-HHMMSS-XXXX)"));
+    EXPECT_FALSE(folder.load(older.id + QLatin1Char('\n'), &why));
+    EXPECT_EQ(why,
+              QStringLiteral("\"%1\n\" is not a snapshot id (YYYYMMDD-HHMMSS-XXXX)").arg(older.id));
 }
 
 } // namespace
