@@ -22,9 +22,9 @@ const QStringList BaudNames = {
     QStringLiteral("4800"),  QStringLiteral("2400"),   QStringLiteral("1200")};
 
 bool isReservedOnWindows(const QString& name) {
-    static const QRegularExpression reserved(
-        QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9])(\\..*)?$"),
-        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression reserved(QRegularExpression::anchoredPattern(QStringLiteral(
+                                                 "(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9])(\\..*)?")),
+                                             QRegularExpression::CaseInsensitiveOption);
     return reserved.match(name).hasMatch();
 }
 
