@@ -19,6 +19,10 @@ const QString AckHeldUp =
     QStringLiteral("violation: 50 us: 0x41 before our 0x06 had gone out\n"
                    "violation: 60 us: block check 0x24 after data byte 128, expected 0xda after "
                    "our 0x06 went out late\n");
+const QString LateRelease =
+    QStringLiteral("violation: 70 us: release frame while the PC did not hold the bus\n");
+const QString Unpolled =
+    QStringLiteral("violation: 80 us: request (command 3) without being polled\n");
 
 struct Row {
     const char* name;
@@ -44,6 +48,10 @@ INSTANTIATE_TEST_SUITE_P(
                       Row{"our_own_held_up_ack_after_two_retries", AckHeldUp, Retry + Retry, 0},
                       Row{"cut_short_and_its_noise_after_a_retry", CutShort, Retry, 0},
                       Row{"noise_alone", Stray, Retry, 2},
+                      Row{"a_missed_reply_released_late", LateRelease + Stray, Retry, 0},
+                      Row{"a_late_release_without_a_retry", LateRelease, {}, 3},
+                      Row{"a_stall_while_holding_the_bus", Unpolled + LateRelease, Retry, 0},
+                      Row{"two_late_releases_one_retry", LateRelease + LateRelease, Retry, 4},
                       Row{"wrong_sum_despite_retries", AckDue + WrongSum, Retry + Retry, 2}),
     [](const auto& row) { return std::string(row.param.name); });
 
