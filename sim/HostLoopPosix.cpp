@@ -24,6 +24,7 @@ namespace {
 
 constexpr int MaxWaitMs = 100;
 constexpr std::int64_t StalledUs = 50'000;
+constexpr std::int64_t WriteAheadUs = 20'000;
 
 int rateOf(speed_t speed) {
     switch (speed) {
@@ -78,16 +79,29 @@ int waitMs(const SimulatedController& controller, std::int64_t now) {
     return int(std::clamp<std::int64_t>(ms, 0, MaxWaitMs));
 }
 
-// Hands every byte that is due to the line; a full line drops it, as a busy UART would.
+// Hands every byte that is due to the line, with the bytes due within the next WriteAheadUs, in
+// one write; a full line drops what it does not take, as a busy UART would. A controller's UART
+// sends a frame without a pause; this process, paced byte by byte, could be left unscheduled
+// between two of them for longer than the PC's read time-out, and the PC would miss the frame.
+// Written ahead, a frame's head (preamble, header, length: 16 bytes at 9600 baud and above)
+// reaches the PC whole, and the rest in few pieces.
 void flushOut(SimulatedController& controller, int fd, bool socket) {
     controller.advance(RealClock::instance().nowUs());
-    while (auto byte = controller.transmit()) {
-        const std::uint8_t b = *byte;
+    std::array<std::uint8_t, 4096> bytes{};
+    std::size_t n = 0;
+    const auto put = [&] {
+        if (n == 0) return;
         if (socket)
-            ::send(fd, &b, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+            ::send(fd, bytes.data(), n, MSG_NOSIGNAL | MSG_DONTWAIT);
         else
-            (void)!::write(fd, &b, 1);
+            (void)!::write(fd, bytes.data(), n);
+        n = 0;
+    };
+    while (auto byte = controller.transmitAhead(WriteAheadUs)) {
+        bytes[n++] = *byte;
+        if (n == bytes.size()) put();
     }
+    put();
 }
 
 void deliver(SimulatedController& controller, const std::uint8_t* bytes, ssize_t n,

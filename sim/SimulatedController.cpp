@@ -147,8 +147,8 @@ void SimulatedController::advance(std::int64_t nowUs) {
     }
 }
 
-std::optional<std::uint8_t> SimulatedController::transmit() {
-    if (out_.empty() || out_.front().dueUs > now_ || !lineOpen_) return std::nullopt;
+std::optional<std::uint8_t> SimulatedController::transmitAhead(std::int64_t aheadUs) {
+    if (out_.empty() || out_.front().dueUs > now_ + aheadUs || !lineOpen_) return std::nullopt;
     const OutByte b = out_.front();
     out_.pop_front();
     // The PC's time to answer a poll counts from when the poll went out, however late.

@@ -83,7 +83,9 @@ public:
     void dtrChanged(bool on) override { dtr_ = on; }
     void receive(std::uint8_t byte, std::int64_t nowUs) override;
     void advance(std::int64_t nowUs) override;
-    std::optional<std::uint8_t> transmit() override;
+    std::optional<std::uint8_t> transmit() override { return transmitAhead(0); }
+    // As transmit(), also a byte due up to `aheadUs` from now.
+    std::optional<std::uint8_t> transmitAhead(std::int64_t aheadUs);
     std::int64_t nextEventUs() const override;
 
     const ControllerOptions& options() const { return options_; }

@@ -75,6 +75,21 @@ TEST(SimHost, SubLanIsHeardOnlyAtItsRate) {
     EXPECT_EQ(sim.stop(), 0) << qPrintable(sim.errors);
 }
 
+// A controller sends a frame without a pause; so does the simulator, however late this process
+// runs, or a PC reading in between could time out inside the frame and miss it.
+TEST(SimHost, AReplyReachesThePcWhole) {
+    SimProcess sim({"--model", "lan490", "--baud", "19200", "--pty"});
+    const int fd = openPty(sim.port, B19200);
+    (void)!::write(fd, TypeCodeRequest.constData(), TypeCodeRequest.size());
+    pollfd p{fd, POLLIN, 0};
+    ASSERT_EQ(::poll(&p, 1, 5000), 1);
+    ::usleep(2000); // paced at the line rate, 4 more bytes would come in this time
+    char chunk[256];
+    EXPECT_EQ(::read(fd, chunk, sizeof chunk), 21);
+    ::close(fd);
+    EXPECT_EQ(sim.stop(), 0) << qPrintable(sim.errors);
+}
+
 // A request sent in two parts, with `between` after the first part has been read and `after` once
 // the second is sent. What happens in either is no fault of the PC's: the simulator must hear the
 // request whole.
