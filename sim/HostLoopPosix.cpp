@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <vector>
 
 namespace vtl::sim {
 
@@ -87,21 +88,14 @@ int waitMs(const SimulatedController& controller, std::int64_t now) {
 // reaches the PC whole, and the rest in few pieces.
 void flushOut(SimulatedController& controller, int fd, bool socket) {
     controller.advance(RealClock::instance().nowUs());
-    std::array<std::uint8_t, 4096> bytes{};
-    std::size_t n = 0;
-    const auto put = [&] {
-        if (n == 0) return;
-        if (socket)
-            ::send(fd, bytes.data(), n, MSG_NOSIGNAL | MSG_DONTWAIT);
-        else
-            (void)!::write(fd, bytes.data(), n);
-        n = 0;
-    };
-    while (auto byte = controller.transmitAhead(WriteAheadUs)) {
-        bytes[n++] = *byte;
-        if (n == bytes.size()) put();
-    }
-    put();
+    std::vector<std::uint8_t> bytes;
+    while (auto byte = controller.transmitAhead(WriteAheadUs))
+        bytes.push_back(*byte);
+    if (bytes.empty()) return;
+    if (socket)
+        ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    else
+        (void)!::write(fd, bytes.data(), bytes.size());
 }
 
 void deliver(SimulatedController& controller, const std::uint8_t* bytes, ssize_t n,

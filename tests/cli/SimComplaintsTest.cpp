@@ -51,7 +51,6 @@ INSTANTIATE_TEST_SUITE_P(
                       Row{"a_missed_reply_released_late", LateRelease + Stray, Retry, 0},
                       Row{"a_late_release_without_a_retry", LateRelease, {}, 3},
                       Row{"a_stall_while_holding_the_bus", Unpolled + LateRelease, Retry, 0},
-                      Row{"two_late_releases_one_retry", LateRelease + LateRelease, Retry, 4},
                       Row{"wrong_sum_despite_retries", AckDue + WrongSum, Retry + Retry, 2}),
     [](const auto& row) { return std::string(row.param.name); });
 

@@ -52,17 +52,17 @@ inline QStringList unexplainedComplaints(const QString& simErrors, const QString
         else
             unexplained << line;
     }
-    if (marks.size() > retries)
-        unexplained << QStringLiteral("%1 marks of a retry, but the program retried %2 times:")
-                           .arg(marks.size())
-                           .arg(retries)
-                    << marks;
-    if (lateReleases.size() > retries)
-        unexplained << QStringLiteral("%1 releases after the bus was taken back, but the program "
-                                      "retried %2 times:")
-                           .arg(lateReleases.size())
-                           .arg(retries)
-                    << lateReleases;
+    // Each retry explains one mark and one late release.
+    const auto beyondRetries = [&](const QStringList& lines, const char* what) {
+        if (lines.size() > retries)
+            unexplained << QStringLiteral("%1 %2, but the program retried %3 times:")
+                               .arg(lines.size())
+                               .arg(QLatin1String(what))
+                               .arg(retries)
+                        << lines;
+    };
+    beyondRetries(marks, "marks of a retry");
+    beyondRetries(lateReleases, "releases after the bus was taken back");
     if (marks.isEmpty() && lateReleases.isEmpty()) unexplained << noise;
     if (!unexplained.isEmpty())
         unexplained << QStringLiteral("(the program retried %1 times)").arg(retries);
